@@ -1,0 +1,37 @@
+# Entry points: `make test` does the whole set-up on a fresh Debian 12 machine.
+JOBS ?= 2
+CTEST_ARGS ?=
+
+.PHONY: deps test test-asan test-tsan bench format clean
+
+deps:
+	./scripts/install-deps
+
+test: deps
+	cmake --preset dev
+	cmake --build build/dev -j$(JOBS)
+	ctest --test-dir build/dev --output-on-failure -j$(JOBS) $(CTEST_ARGS)
+
+test-asan: deps
+	cmake --preset asan
+	cmake --build build/asan -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir build/asan --output-on-failure -j$(JOBS) -LE 'gui' $(CTEST_ARGS)
+
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build build/tsan -j$(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir build/tsan --output-on-failure -j$(JOBS) -LE 'gui' $(CTEST_ARGS)
+
+bench: deps
+	cmake --preset release
+	cmake --build build/release -j$(JOBS) --target zelkor-bench
+	./build/release/bench/zelkor-bench $(BENCH_ARGS)
+
+format:
+	find platform foundation printing pipeline agent crash app ui tools tests bench fuzz \
+	  -name '*.h' -o -name '*.cpp' 2>/dev/null | xargs -r clang-format -i
+
+clean:
+	rm -rf build
