@@ -1,0 +1,220 @@
+// Styled JSON writer with byte-transparent strings.
+#include "foundation/json_styled_writer.h"
+
+#include <json/writer.h>
+
+std::string CJsonStyledWriter::Write(const Json::Value& root)
+{
+    m_strDocument.clear();
+    m_strIndent.clear();
+    m_vecChildValues.clear();
+    m_bAddChildValues = false;
+    WriteValue(root);
+    m_strDocument += '\n';
+    return std::move(m_strDocument);
+}
+
+std::string CJsonStyledWriter::QuoteString(const char* pBegin, const char* pEnd)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string strOut;
+    strOut.reserve(static_cast<size_t>(pEnd - pBegin) + 2);
+    strOut += '"';
+    for (const char* p = pBegin; p != pEnd; ++p) {
+        unsigned char ch = static_cast<unsigned char>(*p);
+        switch (ch) {
+        case '"':
+            strOut += "\\\"";
+            break;
+        case '\\':
+            strOut += "\\\\";
+            break;
+        case '\b':
+            strOut += "\\b";
+            break;
+        case '\f':
+            strOut += "\\f";
+            break;
+        case '\n':
+            strOut += "\\n";
+            break;
+        case '\r':
+            strOut += "\\r";
+            break;
+        case '\t':
+            strOut += "\\t";
+            break;
+        default:
+            if (ch < 0x20) {
+                strOut += "\\u00";
+                strOut += kHex[ch >> 4];
+                strOut += kHex[ch & 0x0F];
+            } else {
+                strOut += static_cast<char>(ch);
+            }
+            break;
+        }
+    }
+    strOut += '"';
+    return strOut;
+}
+
+void CJsonStyledWriter::WriteValue(const Json::Value& value)
+{
+    switch (value.type()) {
+    case Json::nullValue:
+        PushValue("null");
+        break;
+    case Json::intValue:
+        PushValue(Json::valueToString(value.asLargestInt()));
+        break;
+    case Json::uintValue:
+        PushValue(Json::valueToString(value.asLargestUInt()));
+        break;
+    case Json::realValue:
+        PushValue(Json::valueToString(value.asDouble()));
+        break;
+    case Json::stringValue: {
+        const char* pBegin = nullptr;
+        const char* pEnd = nullptr;
+        if (value.getString(&pBegin, &pEnd)) {
+            PushValue(QuoteString(pBegin, pEnd));
+        } else {
+            PushValue("");
+        }
+        break;
+    }
+    case Json::booleanValue:
+        PushValue(Json::valueToString(value.asBool()));
+        break;
+    case Json::arrayValue:
+        WriteArrayValue(value);
+        break;
+    case Json::objectValue:
+        WriteObjectValue(value);
+        break;
+    }
+}
+
+void CJsonStyledWriter::WriteObjectValue(const Json::Value& value)
+{
+    Json::Value::Members members = value.getMemberNames();
+    if (members.empty()) {
+        PushValue("{}");
+        return;
+    }
+    WriteWithIndent("{");
+    Indent();
+    for (auto it = members.begin(); it != members.end();) {
+        const std::string& strName = *it;
+        WriteWithIndent(QuoteString(strName.data(), strName.data() + strName.size()));
+        m_strDocument += " : ";
+        WriteValue(value[strName]);
+        if (++it == members.end()) {
+            break;
+        }
+        m_strDocument += ',';
+    }
+    Unindent();
+    WriteWithIndent("}");
+}
+
+void CJsonStyledWriter::WriteArrayValue(const Json::Value& value)
+{
+    Json::ArrayIndex nSize = value.size();
+    if (nSize == 0) {
+        PushValue("[]");
+        return;
+    }
+    if (!IsMultilineArray(value)) {
+        m_strDocument += "[ ";
+        for (Json::ArrayIndex i = 0; i < nSize; ++i) {
+            if (i > 0) {
+                m_strDocument += ", ";
+            }
+            m_strDocument += m_vecChildValues[i];
+        }
+        m_strDocument += " ]";
+        return;
+    }
+    WriteWithIndent("[");
+    Indent();
+    // Filled only when every element is a scalar (or an empty container).
+    bool bHasChildValue = !m_vecChildValues.empty();
+    for (Json::ArrayIndex i = 0;;) {
+        if (bHasChildValue) {
+            WriteWithIndent(m_vecChildValues[i]);
+        } else {
+            WriteIndent();
+            WriteValue(value[i]);
+        }
+        if (++i == nSize) {
+            break;
+        }
+        m_strDocument += ',';
+    }
+    Unindent();
+    WriteWithIndent("]");
+}
+
+bool CJsonStyledWriter::IsMultilineArray(const Json::Value& value)
+{
+    Json::ArrayIndex nSize = value.size();
+    bool bMultiLine = nSize * 3 >= kRightMargin;
+    m_vecChildValues.clear();
+    for (Json::ArrayIndex i = 0; i < nSize && !bMultiLine; ++i) {
+        const Json::Value& child = value[i];
+        bMultiLine = (child.isArray() || child.isObject()) && !child.empty();
+    }
+    if (!bMultiLine) {
+        m_vecChildValues.reserve(nSize);
+        m_bAddChildValues = true;
+        size_t nLineLength = 4 + (nSize - 1) * 2; // "[ " + ", " per gap + " ]"
+        for (Json::ArrayIndex i = 0; i < nSize; ++i) {
+            WriteValue(value[i]);
+            nLineLength += m_vecChildValues[i].size();
+        }
+        m_bAddChildValues = false;
+        bMultiLine = nLineLength >= kRightMargin;
+    }
+    return bMultiLine;
+}
+
+void CJsonStyledWriter::PushValue(const std::string& strValue)
+{
+    if (m_bAddChildValues) {
+        m_vecChildValues.push_back(strValue);
+    } else {
+        m_strDocument += strValue;
+    }
+}
+
+void CJsonStyledWriter::WriteIndent()
+{
+    if (!m_strDocument.empty()) {
+        char chLast = m_strDocument.back();
+        if (chLast == ' ') { // already indented
+            return;
+        }
+        if (chLast != '\n') {
+            m_strDocument += '\n';
+        }
+    }
+    m_strDocument += m_strIndent;
+}
+
+void CJsonStyledWriter::WriteWithIndent(const std::string& strValue)
+{
+    WriteIndent();
+    m_strDocument += strValue;
+}
+
+void CJsonStyledWriter::Indent()
+{
+    m_strIndent.append(kIndentSize, ' ');
+}
+
+void CJsonStyledWriter::Unindent()
+{
+    m_strIndent.resize(m_strIndent.size() - kIndentSize);
+}
