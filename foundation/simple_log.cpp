@@ -5,10 +5,17 @@
 #include "platform/local_clock.h"
 
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <new>
 
 namespace {
+
+// "[HH:MM:SS.mmm]": a fixed-width field at the start of every line.
+constexpr size_t kStampLength = 14;
+
+// Lines up to this size are built on the stack; only longer ones allocate.
+constexpr size_t kStackLine = 1024;
 
 const char* LevelTag(int nLevel)
 {
@@ -43,25 +50,26 @@ std::string ShortDate(int nDate)
     return szDate;
 }
 
-// Expands the caller's format into strOut (throws std::bad_alloc only).
-void FormatInto(std::string& strOut, const char* pszFormat, va_list args)
+void PutDigits(char* pOut, int nValue, int nDigits)
 {
-    char szStack[512];
-    va_list copy;
-    va_copy(copy, args);
-    int nLen = std::vsnprintf(szStack, sizeof(szStack), pszFormat, copy);
-    va_end(copy);
-    if (nLen < 0) {
-        return;
+    for (int i = nDigits - 1; i >= 0; --i) {
+        pOut[i] = static_cast<char>('0' + nValue % 10);
+        nValue /= 10;
     }
-    if (static_cast<size_t>(nLen) < sizeof(szStack)) {
-        strOut.append(szStack, static_cast<size_t>(nLen));
-        return;
-    }
-    size_t nOld = strOut.size();
-    strOut.resize(nOld + static_cast<size_t>(nLen) + 1);
-    std::vsnprintf(&strOut[nOld], static_cast<size_t>(nLen) + 1, pszFormat, args);
-    strOut.resize(nOld + static_cast<size_t>(nLen));
+}
+
+// Writes "[HH:MM:SS.mmm]" over the first kStampLength bytes of pLine.
+void FillStamp(char* pLine, const platform::LocalTime& now)
+{
+    pLine[0] = '[';
+    PutDigits(pLine + 1, now.nHour, 2);
+    pLine[3] = ':';
+    PutDigits(pLine + 4, now.nMinute, 2);
+    pLine[6] = ':';
+    PutDigits(pLine + 7, now.nSecond, 2);
+    pLine[9] = '.';
+    PutDigits(pLine + 10, now.nMilli, 3);
+    pLine[13] = ']';
 }
 
 } // namespace
@@ -156,87 +164,88 @@ void CSimpleLog::Print(int nLevel, const char* pszFormat, ...)
     }
     va_list args;
     va_start(args, pszFormat);
-    WriteLine(nLevel, pszFormat, args);
+    try {
+        WriteLine(nLevel, pszFormat, args);
+    } catch (...) {
+        // Out of memory (or a failing lock): leave a fixed line built on
+        // the stack, so the failure is visible and the caller goes on.
+        static const char szText[] = "[ERROR] [CSimpleLog::Print] try~catch error!!\r\n";
+        char szLine[kStampLength + sizeof(szText) - 1];
+        std::memcpy(szLine + kStampLength, szText, sizeof(szText) - 1);
+        try {
+            Emit(szLine, sizeof(szLine));
+        } catch (...) {
+        }
+    }
     va_end(args);
 }
 
 void CSimpleLog::WriteLine(int nLevel, const char* pszFormat, va_list args)
 {
-    platform::LocalTime now = platform::GetLocalTime();
-    int nDate = DateOf(now);
+    const char* pszTag = LevelTag(nLevel);
+    const size_t nHead = kStampLength + std::strlen(pszTag);
 
-    std::string strLine;
-    try {
-        strLine.reserve(160);
-        char szStamp[32];
-        int nStamp = std::snprintf(szStamp, sizeof(szStamp), "[%02d:%02d:%02d.%03d]", now.nHour,
-                                   now.nMinute, now.nSecond, now.nMilli);
-        strLine.append(szStamp, static_cast<size_t>(nStamp));
-        strLine.append(LevelTag(nLevel));
-        if (pszFormat != nullptr) {
-            FormatInto(strLine, pszFormat, args);
-        }
-        strLine.append("\r\n");
-    } catch (...) {
-        char szStamp[96];
-        int nStamp =
-            std::snprintf(szStamp, sizeof(szStamp),
-                          "[%02d:%02d:%02d.%03d][ERROR] [CSimpleLog::Print] try~catch error!!\r\n",
-                          now.nHour, now.nMinute, now.nSecond, now.nMilli);
-        strLine.clear();
-        try {
-            strLine.assign(szStamp, static_cast<size_t>(nStamp));
-        } catch (...) {
-            std::shared_lock lock(m_Lock);
-            int hFile = m_hFile.load(std::memory_order_acquire);
-            if (hFile != platform::kInvalidFile) {
-                platform::WriteFile(hFile, szStamp, static_cast<size_t>(nStamp));
-            }
-            return;
+    // The message is expanded behind a gap for stamp and tag; the stamp is
+    // filled in when the line is written, so that it is read under the
+    // same lock that decides the file of the day.
+    char szStack[kStackLine];
+    std::string strLong;
+    char* pLine = szStack;
+    const size_t nRoom = sizeof(szStack) - nHead - 2;
+    int nLen = 0;
+    if (pszFormat != nullptr) {
+        va_list copy;
+        va_copy(copy, args);
+        nLen = std::vsnprintf(szStack + nHead, nRoom, pszFormat, copy);
+        va_end(copy);
+        if (nLen < 0) {
+            nLen = 0; // an invalid format: the line keeps stamp and tag
         }
     }
+    size_t nMessage = static_cast<size_t>(nLen);
+    if (nMessage >= nRoom) {
+        strLong.resize(nHead + nMessage + 3);
+        pLine = strLong.data();
+        std::vsnprintf(pLine + nHead, nMessage + 1, pszFormat, args);
+    }
+    std::memcpy(pLine + kStampLength, pszTag, nHead - kStampLength);
+    std::memcpy(pLine + nHead + nMessage, "\r\n", 2);
+    Emit(pLine, nHead + nMessage + 2);
+}
 
+void CSimpleLog::Emit(char* pLine, size_t nLength)
+{
     {
         std::shared_lock lock(m_Lock);
         int hFile = m_hFile.load(std::memory_order_acquire);
         if (hFile == platform::kInvalidFile) {
             return;
         }
-        if (!m_bDaily || nDate == m_nCurrentDate) {
-            platform::WriteFile(hFile, strLine.data(), strLine.size());
-            return;
-        }
-        if (nDate < m_nCurrentDate) {
-            // A line stamped before midnight whose writer lost the race to a
-            // writer of the new day: it belongs in the file of its own day.
-            int hOld = platform::OpenWriteFile(BuildPath(nDate), true);
-            if (hOld != platform::kInvalidFile) {
-                platform::WriteFile(hOld, strLine.data(), strLine.size());
-                platform::CloseFile(hOld);
-            }
+        // Reading the clock under the lock keeps every line in the file of
+        // the day in its stamp: a roll-over waits for the writers that
+        // still stamp the old day, and every later writer reads a later time.
+        platform::LocalTime now = platform::GetLocalTime();
+        if (!m_bDaily || DateOf(now) == m_nCurrentDate) {
+            FillStamp(pLine, now);
+            platform::WriteFile(hFile, pLine, nLength);
             return;
         }
     }
 
-    // A new day: close the old file and open the new one, exclusively.
+    // Another day: close the file and open that day's, exclusively.
     std::unique_lock lock(m_Lock);
     if (m_hFile.load() == platform::kInvalidFile) {
         return;
     }
-    if (nDate > m_nCurrentDate) {
+    platform::LocalTime now = platform::GetLocalTime();
+    int nDate = DateOf(now);
+    if (nDate != m_nCurrentDate) {
         int hOld = m_hFile.exchange(platform::kInvalidFile);
         platform::CloseFile(hOld);
         if (!Open(nDate)) {
             return; // logging stops for the rest of the run
         }
     }
-    if (nDate == m_nCurrentDate) {
-        platform::WriteFile(m_hFile.load(), strLine.data(), strLine.size());
-    } else {
-        int hOld = platform::OpenWriteFile(BuildPath(nDate), true);
-        if (hOld != platform::kInvalidFile) {
-            platform::WriteFile(hOld, strLine.data(), strLine.size());
-            platform::CloseFile(hOld);
-        }
-    }
+    FillStamp(pLine, now);
+    platform::WriteFile(m_hFile.load(), pLine, nLength);
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <cstddef>
 #include <shared_mutex>
 #include <string>
 
@@ -43,6 +44,8 @@ public:
 private:
     bool Open(int nDate);
     void WriteLine(int nLevel, const char* pszFormat, va_list args);
+    // Stamps and writes a built line (stamp field first, CRLF at the end).
+    void Emit(char* pLine, size_t nLength);
     std::string BuildPath(int nDate) const;
 
     bool m_bAppend = false;
@@ -50,9 +53,9 @@ private:
     std::string m_strName;
     std::string m_strDirectory;
 
-    // Writers hold the lock shared while they use m_hFile; the roll-over
-    // at a change of date holds it exclusive, so no writer ever uses a
-    // descriptor that is being closed.
+    // Writers hold the lock shared while they read the clock and use
+    // m_hFile; the roll-over at a change of date holds it exclusive, so no
+    // writer ever uses a descriptor that is being closed.
     mutable std::shared_mutex m_Lock;
     std::atomic<int> m_hFile;
     int m_nCurrentDate = 0; // YYYYMMDD of the open file, guarded by m_Lock
