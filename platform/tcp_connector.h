@@ -1,0 +1,67 @@
+// A TCP client connection to a network printer: resolve, non-blocking
+// connect with a time limit, receive time-out, send, and an orderly
+// shutdown that lets the sent bytes reach the printer.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+constexpr int TCP_ERROR_TIMEOUT = 110; // ETIMEDOUT
+
+class CTcpConnector
+{
+public:
+    CTcpConnector() = default;
+    ~CTcpConnector();
+    CTcpConnector(const CTcpConnector&) = delete;
+    CTcpConnector& operator=(const CTcpConnector&) = delete;
+
+    // Creates an IPv4 stream socket. 0 or errno.
+    int Create();
+    bool IsOpen() const { return m_hSocket >= 0; }
+
+    // Resolves a host name or dotted address (IPv4) and keeps the first
+    // address with the port. 0 or a getaddrinfo code.
+    int Resolve(const std::string& strHost, int nPort);
+    static const char* ResolveErrorText(int nCode);
+
+    int SetNonBlocking(bool bNonBlocking);
+
+    // Starts the connect: 0 when connected at once, EINPROGRESS when it is
+    // under way, otherwise errno.
+    int StartConnect();
+
+    // Waits up to nTimeoutMs for the connect to complete. 0 connected,
+    // TCP_ERROR_TIMEOUT, or the connect's error (ECONNREFUSED ...). With
+    // bWaitFullOnError a failed connect still waits out the time, so a
+    // refused and an unanswered printer cost the same.
+    int WaitConnected(int nTimeoutMs, bool bWaitFullOnError);
+
+    int SetReceiveTimeout(int nMilliseconds);
+
+    // One send call (no SIGPIPE). Returns 0 or errno; nSent what went out.
+    int Send(const void* pData, size_t nSize, size_t& nSent);
+
+    // One receive call honouring the receive time-out: 0 with nReceived 0
+    // on time-out or end of stream, or errno.
+    int Receive(void* pBuffer, size_t nSize, size_t& nReceived);
+
+    // Half-closes the sending side, then waits until the peer has
+    // acknowledged every byte sent or closed its side, at most nTimeoutMs,
+    // reading and dropping what the peer still sends (unread input would
+    // turn the close into a reset). Then closes. Returns 0 or
+    // TCP_ERROR_TIMEOUT (closed all the same).
+    int ShutdownAndClose(int nTimeoutMs);
+
+    // Closes at once (no shutdown).
+    void Close();
+
+private:
+    int m_hSocket = -1;
+    unsigned char m_Address[16] = {}; // sockaddr_in
+    bool m_bResolved = false;
+};
+
+} // namespace platform

@@ -1,0 +1,48 @@
+// The common printer port: a 4096-byte send buffer that collects a
+// document and is written to the device on request or when full.
+#pragma once
+
+#include <atomic>
+
+class CBasePort
+{
+public:
+    static constexpr int SEND_BUFFER_SIZE = 4096;
+    static constexpr int MAX_BUFFERED = SEND_BUFFER_SIZE - 1;
+
+    CBasePort() = default;
+    virtual ~CBasePort();
+    CBasePort(const CBasePort&) = delete;
+    CBasePort& operator=(const CBasePort&) = delete;
+
+    virtual int OpenPort() = 0;
+    virtual int InitializePort() = 0;
+    // Buffers pData; writes the buffer out first when the new data does
+    // not fit, and after buffering when bFlush. 0 or 3, 4, 5, 7.
+    virtual int SendData(const char* pData, int nSize, int bFlush);
+    // Always 0.
+    virtual int ClosePort() = 0;
+
+    // Set by the command layer at the end of a job (the serial receive
+    // thread stops after the next transmit-empty event).
+    void SetEndOfJob(int nFlag) { m_nEndOfJob = nFlag; }
+    int GetEndOfJob() const { return m_nEndOfJob; }
+
+    // What is buffered and not yet written.
+    const char* BufferedData() const { return m_szSendBuffer; }
+    int BufferedLength() const { return m_nSendLength; }
+
+protected:
+    // Writes m_szSendBuffer[0..m_nSendLength) to the device: 0 or 3/4.
+    virtual int SendCurrentMemoryPrintData() = 0;
+    // Whether the device is open; logs the port's INVALID_HANDLE line if not.
+    virtual bool CheckOpenForSend() = 0;
+    // "CSerialPort::SendData" and the like.
+    virtual const char* SendDataTag() const = 0;
+
+    void ClearSendBuffer();
+
+    char m_szSendBuffer[SEND_BUFFER_SIZE] = {};
+    int m_nSendLength = 0;
+    std::atomic<int> m_nEndOfJob{0}; // read by the serial receive thread
+};

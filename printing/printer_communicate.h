@@ -1,0 +1,57 @@
+// The one way to a receipt printer: chooses and owns the port for a
+// PrintInfo record and turns each printing operation into its ESC/POS
+// byte sequence.
+#pragma once
+
+#include "printing/base_port.h"
+
+#include <memory>
+
+struct PrintInfo;
+
+enum EPrinterType
+{
+    E_PRINTER_TYPE_SERIAL = 0,
+    E_PRINTER_TYPE_SOCKET = 1,
+    E_PRINTER_TYPE_USB = 2,
+};
+
+class CPrinterCommunicate
+{
+public:
+    static constexpr int MAX_LINE_FEED = 130;
+
+    CPrinterCommunicate() = default;
+    virtual ~CPrinterCommunicate();
+    CPrinterCommunicate(const CPrinterCommunicate&) = delete;
+    CPrinterCommunicate& operator=(const CPrinterCommunicate&) = delete;
+
+    // Creates, opens and initialises the port of the record. 0, or 3..10.
+    int PrinterOpen(const PrintInfo* pInfo);
+    // ESC @ (buffered).
+    int Printer_Send_Init();
+    // ESC ! nMode, ESC a nJustify, the text (CP949 bytes), then nLineFeed
+    // CR LF. Failed pieces are logged, not returned.
+    int Printer_Send_Msg(const char* pszText, int nLineFeed, int nMode, int nJustify);
+    // nCount CR LF (buffered); 7 from 130 on.
+    int Printer_Send_LineFeed(int nCount);
+    // nCount CR LF (4 when below 1) and ESC i, flushed.
+    int Printer_CutPaper(int nCount);
+    // Ends the job: ESC @, flushed.
+    int Printer_Send_End();
+    // Closes and deletes the port; safe when nothing is open.
+    void PrinterClose();
+
+    int IsSuccessOpenPrinter = 0;
+
+    // The port in use (null before PrinterOpen and after PrinterClose).
+    CBasePort* Port() const { return m_pPort.get(); }
+
+protected:
+    // Creates the port object for the record; tests replace it to watch
+    // the bytes. Returns the code for PrinterOpen when no port results.
+    virtual std::unique_ptr<CBasePort> CreatePort(const PrintInfo& info, int& nError);
+
+private:
+    std::unique_ptr<CBasePort> m_pPort;
+};

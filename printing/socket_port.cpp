@@ -1,0 +1,118 @@
+// Network printer port: bounded connect, one send per flush, the
+// printer's reply logged, an orderly close.
+#include "printing/socket_port.h"
+
+#include "foundation/simple_log.h"
+
+#include <cerrno>
+#include <cstring>
+
+CSocketPort::CSocketPort(const char* pszHost, int nPort) : m_nPort(nPort)
+{
+    if (pszHost == nullptr) {
+        LOG_PRINT(LOG_ERROR, "[%s] Input IP Address NULL !!!!!", "CSocketPort::CSocketPort");
+        return;
+    }
+    m_strHost = pszHost;
+}
+
+CSocketPort::~CSocketPort()
+{
+    ClosePort();
+}
+
+int CSocketPort::OpenPort()
+{
+    const char* pszTag = "CSocketPort::OpenPort";
+    ClosePort();
+    if (m_Socket.Create() != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] Socket create failed.", pszTag);
+        return 3;
+    }
+    if (m_Socket.Resolve(m_strHost, m_nPort) != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] Error: Cannot gethostbyaddr %s", pszTag, m_strHost.c_str());
+        return 3;
+    }
+    int nError = m_Socket.SetNonBlocking(true);
+    if (nError != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] ioctlsocket NonBlock error. (Error code : %d)", pszTag, nError);
+        return 3;
+    }
+    nError = m_Socket.StartConnect();
+    if (nError != 0 && nError != EINPROGRESS) {
+        LOG_PRINT(LOG_ERROR, "[%s] Connect error. (Error code : %d)", pszTag, nError);
+        return 3;
+    }
+    if (nError == EINPROGRESS) {
+        // A refused connection waits out the time like an unanswered one,
+        // so every unreachable printer costs the same before the caller
+        // moves on.
+        nError = m_Socket.WaitConnected(CONNECT_WAIT_MS, true);
+        if (nError != 0) {
+            LOG_PRINT(LOG_ERROR, "[%s] select Not Set fd Error", pszTag);
+            return 3;
+        }
+    }
+    nError = m_Socket.SetNonBlocking(false);
+    if (nError != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] ioctlsocket Block error. (Error code : %d)", pszTag, nError);
+        return 3;
+    }
+    return 0;
+}
+
+int CSocketPort::InitializePort()
+{
+    if (!m_Socket.IsOpen()) {
+        LOG_PRINT(LOG_ERROR, "[%s] Socket INVALID_HANDLE!!!", "CSocketPort::InitializePort");
+        return 3;
+    }
+    m_Socket.SetReceiveTimeout(RECEIVE_TIMEOUT_MS);
+    return 0;
+}
+
+bool CSocketPort::CheckOpenForSend()
+{
+    if (!m_Socket.IsOpen()) {
+        LOG_PRINT(LOG_ERROR, "[%s] Socket INVALID_HANDLE!!!", SendDataTag());
+        return false;
+    }
+    return true;
+}
+
+int CSocketPort::SendCurrentMemoryPrintData()
+{
+    const char* pszTag = "CSocketPort::SendCurrentMemoryPrintData";
+    LOG_PRINT(LOG_INFO, "[%s] PrintData\r\n%s", pszTag, m_szSendBuffer);
+    size_t nSent = 0;
+    int nError = m_Socket.Send(m_szSendBuffer, static_cast<size_t>(m_nSendLength), nSent);
+    if (nError != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] send WSA Error [%d]", pszTag, nError);
+        return 3;
+    }
+    // Status bytes the printer may send back; with the short receive
+    // time-out this ends at once when it is silent.
+    m_strLastReply.clear();
+    char buffer[4096];
+    for (;;) {
+        std::memset(buffer, 0, sizeof(buffer));
+        size_t nReceived = 0;
+        if (m_Socket.Receive(buffer, sizeof(buffer) - 1, nReceived) != 0 || nReceived == 0) {
+            break;
+        }
+        m_strLastReply.append(buffer, nReceived);
+    }
+    LOG_PRINT(LOG_DEBUG, "[%s] send Success, Recv Data [%s]", pszTag, m_strLastReply.c_str());
+    return 0;
+}
+
+int CSocketPort::ClosePort()
+{
+    if (m_Socket.IsOpen()) {
+        // An orderly close: the bytes still in the socket buffer reach the
+        // printer (an abortive close would drop them), bounded in time.
+        m_Socket.ShutdownAndClose(CLOSE_DRAIN_MS);
+        LOG_PRINT(LOG_DEBUG, "[%s] Close", "CSocketPort::ClosePort");
+    }
+    return 0;
+}
