@@ -1,0 +1,235 @@
+// CPrintData: shop data from the program folder, order members from the
+// order's JSON text.
+#include "printing/print_data.h"
+
+#include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
+#include "foundation/simple_log.h"
+#include "platform/program_folder.h"
+#include "printing/printer_setting.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+constexpr const char* kStoreSection = "STORE";
+constexpr const char* kNoticeFileName = "Store_Orgin.dat";
+// Shop values are read through a buffer of this size (2047 bytes of text).
+constexpr size_t kStoreBufferSize = 2048;
+// An origin notice is a few lines for the foot of a receipt. A larger file
+// is read only this far, so that a runaway file cannot exhaust memory (and
+// flood the log) on every order.
+constexpr long kMaxNoticeBytes = 64 * 1024;
+
+struct SStringMember
+{
+    const char* pszKey;
+    std::string CPrintData::*pField;
+};
+
+// Drops a CP949 lead byte that lost its trail byte to a cut.
+void TrimSplitCharacter(std::string& strText)
+{
+    size_t nLength = 0;
+    while (nLength < strText.size()) {
+        const auto byLead = static_cast<unsigned char>(strText[nLength]);
+        const size_t nChar = (byLead >= 0x81 && byLead <= 0xFE) ? 2 : 1;
+        if (nLength + nChar > strText.size()) {
+            break;
+        }
+        nLength += nChar;
+    }
+    strText.resize(nLength);
+}
+
+// The notice may carry its line breaks as the four characters \r\n.
+void ExpandLineBreaks(std::string& strText)
+{
+    size_t nPos = strText.find("\\r\\n");
+    if (nPos == std::string::npos) {
+        return;
+    }
+    std::string strOut;
+    strOut.reserve(strText.size());
+    size_t nFrom = 0;
+    for (; nPos != std::string::npos; nPos = strText.find("\\r\\n", nFrom)) {
+        strOut.append(strText, nFrom, nPos - nFrom);
+        strOut += "\r\n";
+        nFrom = nPos + 4;
+    }
+    strOut.append(strText, nFrom, std::string::npos);
+    strText.swap(strOut);
+}
+
+} // namespace
+
+std::string CPrintData::GetMenu(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= GetMenuCount()) {
+        return {};
+    }
+    return m_vecMenus[static_cast<size_t>(nIndex)];
+}
+
+std::string CPrintData::GetDiscount(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= GetDiscountCount()) {
+        return {};
+    }
+    return m_vecDiscounts[static_cast<size_t>(nIndex)];
+}
+
+void CPrintData::ReadStoreData()
+{
+    const std::string strConfigPath =
+        platform::JoinPath(platform::GetProgramFolder(), "Config.ini");
+    const char* pszPath = strConfigPath.c_str();
+    m_strStoreAddr = IniGetString(kStoreSection, "Addr", "", pszPath, kStoreBufferSize);
+    m_strStoreName = IniGetString(kStoreSection, "Name", "", pszPath, kStoreBufferSize);
+    m_strBossNM = IniGetString(kStoreSection, "BossNM", "", pszPath, kStoreBufferSize);
+    m_strBizNo = IniGetString(kStoreSection, "BizNo", "", pszPath, kStoreBufferSize);
+    m_strStoreTel = IniGetString(kStoreSection, "Tel", "", pszPath, kStoreBufferSize);
+
+    if (PrinterSetting().GetPrintOrigin() == 1) {
+        ReadOriginNotice(strConfigPath);
+    }
+}
+
+void CPrintData::ReadOriginNotice(const std::string& strConfigPath)
+{
+    const std::string strNoticePath =
+        platform::JoinPath(platform::GetProgramFolder(), kNoticeFileName);
+    // Read only: nothing is written to the agent's file.
+    FILE* pFile = fopen(strNoticePath.c_str(), "rb");
+    bool bFromFile = false;
+    if (pFile != nullptr) {
+        long nSize = -1;
+        if (fseek(pFile, 0, SEEK_END) == 0) {
+            nSize = ftell(pFile);
+            rewind(pFile);
+        }
+        if (nSize > 0) {
+            const long nWanted = nSize < kMaxNoticeBytes ? nSize : kMaxNoticeBytes;
+            std::string strText(static_cast<size_t>(nWanted), '\0');
+            const size_t nCount = fread(strText.data(), 1, strText.size(), pFile);
+            strText.resize(nCount);
+            // The text ends at its first NUL, as a C string would.
+            strText.resize(strlen(strText.c_str()));
+            if (nSize > kMaxNoticeBytes) {
+                TrimSplitCharacter(strText);
+            }
+            LOG_PRINT(LOG_INFO, "[%s] count : %d size :%d, %s", "CPrintData::SetJsonData",
+                      static_cast<int>(nCount), static_cast<int>(nSize), strText.c_str());
+            m_strCOA = std::move(strText);
+            bFromFile = true;
+        }
+    }
+    if (!bFromFile) {
+        m_strCOA = IniGetString(kStoreSection, "COA", "", strConfigPath.c_str(), kStoreBufferSize);
+    }
+    ExpandLineBreaks(m_strCOA);
+    if (pFile != nullptr) {
+        fclose(pFile);
+    }
+}
+
+int CPrintData::SetJsonData(const std::string* pText)
+{
+    if (pText == nullptr) {
+        LOG_PRINT(LOG_ERROR, "[%s] Input Param NULL", "CPrintData::SetJsonData");
+        return E_RESULT_NO_TEXT;
+    }
+
+    ReadStoreData();
+
+    CjsonCtrl json;
+    if (!json.SetRecvDataLocal(*pText, 1, 1)) {
+        LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal [%s]", "CPrintData::SetJsonData",
+                  pText->c_str());
+        return E_RESULT_INVALID_JSON;
+    }
+    // Only an object is an order. Anything else ("5", an array of orders,
+    // a string) would be read as an order without members and printed.
+    if (!json.Root().isObject()) {
+        LOG_PRINT(LOG_ERROR, "[%s] Order Is Not A JSON Object [%s]", "CPrintData::SetJsonData",
+                  pText->c_str());
+        return E_RESULT_INVALID_JSON;
+    }
+
+    static const SStringMember kStringMembers[] = {
+        {"serviceType", &CPrintData::m_strServiceType},
+        {"subServiceType", &CPrintData::m_strSubServiceType},
+        {"reserveFlag", &CPrintData::m_strReserveFlag},
+        {"nickname", &CPrintData::m_strNickname},
+        {"telNo", &CPrintData::m_strTelNo},
+        {"safeTelNo", &CPrintData::m_strSafeTelNo},
+        {"no", &CPrintData::m_strNo},
+        {"desc", &CPrintData::m_strDesc},
+        {"waitNo", &CPrintData::m_strWaitNo},
+        {"payTime", &CPrintData::m_strPayTime},
+        {"deferPayType", &CPrintData::m_strDeferPayType},
+        {"tableNo", &CPrintData::m_strTableNo},
+        {"packingWords", &CPrintData::m_strPackingWords},
+        {"pickupTime", &CPrintData::m_strPickupTime},
+        {"ymd", &CPrintData::m_strYmd},
+        {"hms", &CPrintData::m_strHms},
+        {"reqMemo", &CPrintData::m_strReqMemo},
+        {"deliveryMemo", &CPrintData::m_strDeliveryMemo},
+        {"addr", &CPrintData::m_strAddr},
+        {"addrDetail", &CPrintData::m_strAddrDetail},
+        {"roadAddr", &CPrintData::m_strRoadAddr},
+        {"roadAddrDetail", &CPrintData::m_strRoadAddrDetail},
+        {"deliveryTime", &CPrintData::m_strDeliveryTime},
+        {"deliveryTelNo", &CPrintData::m_strDeliveryTelNo},
+        {"sourceType", &CPrintData::m_strSourceType},
+        {"sourceTypeName", &CPrintData::m_strSourceTypeName},
+        {"channelType", &CPrintData::m_strChannelType},
+    };
+    static const SStringMember kAmountMembers[] = {
+        {"amt", &CPrintData::m_strAmt},
+        {"deliveryAmt", &CPrintData::m_strDeliveryAmt},
+        {"discountAmt", &CPrintData::m_strDiscountAmt},
+        {"payAmt", &CPrintData::m_strPayAmt},
+    };
+    constexpr size_t kStringCount = std::size(kStringMembers);
+    constexpr size_t kAmountCount = std::size(kAmountMembers);
+
+    // Everything is read first and stored only when the whole order could be
+    // read: a member of a type that cannot be converted (a number where text
+    // belongs, an amount given as text) must not leave a half-filled record
+    // or escape into the print job as an exception.
+    std::string strValues[kStringCount + kAmountCount];
+    std::vector<std::string> vecMenus;
+    std::vector<std::string> vecDiscounts;
+    try {
+        for (size_t i = 0; i < kStringCount; ++i) {
+            strValues[i] = json.JsonValue("", kStringMembers[i].pszKey, JSON_TYPE_ROOT_MEMBER,
+                                          JSON_VAL_STRING);
+        }
+        for (size_t i = 0; i < kAmountCount; ++i) {
+            strValues[kStringCount + i] =
+                json.JsonValue("", kAmountMembers[i].pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+        }
+        json.JsonValue("menus", "", JSON_TYPE_LIST_TREE, 0);
+        json.GetArray(vecMenus);
+        json.JsonValue("discounts", "", JSON_TYPE_LIST_TREE, 0);
+        json.GetArray(vecDiscounts);
+    } catch (const std::exception& e) {
+        LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Data [%s]", "CPrintData::SetJsonData",
+                  e.what(), pText->c_str());
+        return E_RESULT_INVALID_JSON;
+    }
+
+    for (size_t i = 0; i < kStringCount; ++i) {
+        this->*kStringMembers[i].pField = std::move(strValues[i]);
+    }
+    for (size_t i = 0; i < kAmountCount; ++i) {
+        this->*kAmountMembers[i].pField = std::move(strValues[kStringCount + i]);
+    }
+    m_vecMenus = std::move(vecMenus);
+    m_vecDiscounts = std::move(vecDiscounts);
+    m_bSetJsonData = 1;
+    return E_RESULT_OK;
+}

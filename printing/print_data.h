@@ -1,0 +1,130 @@
+// One order as the printed documents read it: the order's JSON members as
+// text, its menus and discounts as JSON texts, and the shop's own data.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CPrintData
+{
+public:
+    // Results of SetJsonData.
+    enum
+    {
+        E_RESULT_OK = 0,
+        E_RESULT_INVALID_JSON = 2, // not JSON, not an object, or members of a wrong type
+        E_RESULT_NO_TEXT = 5,
+    };
+
+    CPrintData() = default;
+    virtual ~CPrintData() = default;
+
+    // Reads the shop data (Config.ini [STORE], the origin notice) and parses
+    // the order. 0 parsed; 2 the text is not an order object (or a member
+    // has a type that cannot be read); 5 no text. Meant for one order.
+    int SetJsonData(const std::string* pText);
+    int SetJsonData(const std::string& strText) { return SetJsonData(&strText); }
+
+    // 1 once an order was parsed.
+    int IsSetJsonData() const { return m_bSetJsonData; }
+
+    // Shop data.
+    std::string GetStoreAddr() const { return m_strStoreAddr; }
+    std::string GetStoreName() const { return m_strStoreName; }
+    std::string GetBossNM() const { return m_strBossNM; }
+    std::string GetBizNo() const { return m_strBizNo; }
+    std::string GetStoreTel() const { return m_strStoreTel; }
+    // Origin-of-ingredients notice, lines separated by CR LF; empty unless
+    // the store's PrintOrigin is 1.
+    std::string GetCOA() const { return m_strCOA; }
+
+    // Order members, as received (amounts as decimal text, "0" when absent).
+    std::string GetYmd() const { return m_strYmd; }
+    std::string GetHms() const { return m_strHms; }
+    std::string GetServiceType() const { return m_strServiceType; }
+    std::string GetSubServiceType() const { return m_strSubServiceType; }
+    std::string GetReserveFlag() const { return m_strReserveFlag; }
+    std::string GetNickname() const { return m_strNickname; }
+    std::string GetTelNo() const { return m_strTelNo; }
+    std::string GetSafeTelNo() const { return m_strSafeTelNo; }
+    std::string GetNo() const { return m_strNo; }
+    std::string GetDesc() const { return m_strDesc; }
+    std::string GetWaitNo() const { return m_strWaitNo; }
+    std::string GetTableNo() const { return m_strTableNo; }
+    std::string GetPackingWords() const { return m_strPackingWords; }
+    std::string GetPickupTime() const { return m_strPickupTime; }
+    std::string GetPayTime() const { return m_strPayTime; }
+    std::string GetDeferPayType() const { return m_strDeferPayType; }
+    std::string GetReqMemo() const { return m_strReqMemo; }
+    std::string GetDeliveryMemo() const { return m_strDeliveryMemo; }
+    std::string GetAddr() const { return m_strAddr; }
+    std::string GetAddrDetail() const { return m_strAddrDetail; }
+    std::string GetRoadAddr() const { return m_strRoadAddr; }
+    std::string GetRoadAddrDetail() const { return m_strRoadAddrDetail; }
+    std::string GetDeliveryTime() const { return m_strDeliveryTime; }
+    std::string GetDeliveryTelNo() const { return m_strDeliveryTelNo; }
+    std::string GetSourceType() const { return m_strSourceType; }
+    std::string GetSourceTypeName() const { return m_strSourceTypeName; }
+    std::string GetChannelType() const { return m_strChannelType; }
+    std::string GetAmt() const { return m_strAmt; }
+    std::string GetDeliveryAmt() const { return m_strDeliveryAmt; }
+    std::string GetDiscountAmt() const { return m_strDiscountAmt; }
+    std::string GetPayAmt() const { return m_strPayAmt; }
+
+    // One JSON text per element of the order's menus / discounts, in order;
+    // each parses again on its own. An index out of range gives "".
+    int GetMenuCount() const { return static_cast<int>(m_vecMenus.size()); }
+    std::string GetMenu(int nIndex) const;
+    const std::vector<std::string>& GetMenus() const { return m_vecMenus; }
+    int GetDiscountCount() const { return static_cast<int>(m_vecDiscounts.size()); }
+    std::string GetDiscount(int nIndex) const;
+    const std::vector<std::string>& GetDiscounts() const { return m_vecDiscounts; }
+
+private:
+    void ReadStoreData();
+    void ReadOriginNotice(const std::string& strConfigPath);
+
+    int m_bSetJsonData = 0;
+
+    std::string m_strStoreAddr;
+    std::string m_strStoreName;
+    std::string m_strBossNM;
+    std::string m_strBizNo;
+    std::string m_strStoreTel;
+    std::string m_strCOA;
+
+    std::string m_strYmd;
+    std::string m_strHms;
+    std::string m_strServiceType;
+    std::string m_strSubServiceType;
+    std::string m_strReserveFlag;
+    std::string m_strNickname;
+    std::string m_strTelNo;
+    std::string m_strSafeTelNo;
+    std::string m_strNo;
+    std::string m_strDesc;
+    std::string m_strWaitNo;
+    std::string m_strTableNo;
+    std::string m_strPackingWords;
+    std::string m_strPickupTime;
+    std::string m_strPayTime;
+    std::string m_strDeferPayType;
+    std::string m_strReqMemo;
+    std::string m_strDeliveryMemo;
+    std::string m_strAddr;
+    std::string m_strAddrDetail;
+    std::string m_strRoadAddr;
+    std::string m_strRoadAddrDetail;
+    std::string m_strDeliveryTime;
+    std::string m_strDeliveryTelNo;
+    std::string m_strSourceType;
+    std::string m_strSourceTypeName;
+    std::string m_strChannelType;
+    std::string m_strAmt;
+    std::string m_strDeliveryAmt;
+    std::string m_strDiscountAmt;
+    std::string m_strPayAmt;
+
+    std::vector<std::string> m_vecMenus;
+    std::vector<std::string> m_vecDiscounts;
+};

@@ -1,0 +1,403 @@
+// Order print data: a realistic Korean order read byte for byte, the shop
+// data and origin notice sources, and the results for bad input.
+#include "foundation/json_ctrl.h"
+#include "printing/print_data.h"
+#include "printing/printer_setting.h"
+#include "tests/support/cp949.h"
+#include "tests/support/program_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+std::string DataFile(const std::string& strName)
+{
+    static const std::filesystem::path dataDir =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+    std::string strText = testsupport::ReadWholeFile((dataDir / strName).string());
+    EXPECT_FALSE(strText.empty()) << "missing fixture " << strName;
+    return strText;
+}
+
+using Getter = std::string (CPrintData::*)() const;
+
+struct SField
+{
+    const char* pszName;
+    Getter pfnGet;
+};
+
+// Every order member of the record, in reading order.
+const SField kOrderFields[] = {
+    {"serviceType", &CPrintData::GetServiceType},
+    {"subServiceType", &CPrintData::GetSubServiceType},
+    {"reserveFlag", &CPrintData::GetReserveFlag},
+    {"nickname", &CPrintData::GetNickname},
+    {"telNo", &CPrintData::GetTelNo},
+    {"safeTelNo", &CPrintData::GetSafeTelNo},
+    {"no", &CPrintData::GetNo},
+    {"desc", &CPrintData::GetDesc},
+    {"waitNo", &CPrintData::GetWaitNo},
+    {"payTime", &CPrintData::GetPayTime},
+    {"deferPayType", &CPrintData::GetDeferPayType},
+    {"tableNo", &CPrintData::GetTableNo},
+    {"packingWords", &CPrintData::GetPackingWords},
+    {"pickupTime", &CPrintData::GetPickupTime},
+    {"ymd", &CPrintData::GetYmd},
+    {"hms", &CPrintData::GetHms},
+    {"reqMemo", &CPrintData::GetReqMemo},
+    {"deliveryMemo", &CPrintData::GetDeliveryMemo},
+    {"addr", &CPrintData::GetAddr},
+    {"addrDetail", &CPrintData::GetAddrDetail},
+    {"roadAddr", &CPrintData::GetRoadAddr},
+    {"roadAddrDetail", &CPrintData::GetRoadAddrDetail},
+    {"deliveryTime", &CPrintData::GetDeliveryTime},
+    {"deliveryTelNo", &CPrintData::GetDeliveryTelNo},
+    {"sourceType", &CPrintData::GetSourceType},
+    {"sourceTypeName", &CPrintData::GetSourceTypeName},
+    {"channelType", &CPrintData::GetChannelType},
+};
+const SField kAmountFields[] = {
+    {"amt", &CPrintData::GetAmt},
+    {"deliveryAmt", &CPrintData::GetDeliveryAmt},
+    {"discountAmt", &CPrintData::GetDiscountAmt},
+    {"payAmt", &CPrintData::GetPayAmt},
+};
+const SField kStoreFields[] = {
+    {"Addr", &CPrintData::GetStoreAddr}, {"Name", &CPrintData::GetStoreName},
+    {"BossNM", &CPrintData::GetBossNM},  {"BizNo", &CPrintData::GetBizNo},
+    {"Tel", &CPrintData::GetStoreTel},   {"COA", &CPrintData::GetCOA},
+};
+
+class PrintDataTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Folder.StartLog());
+        m_nOldPrintOrigin = PrinterSetting().GetPrintOrigin();
+        PrinterSetting().SetPrintOrigin(1);
+    }
+    void TearDown() override { PrinterSetting().SetPrintOrigin(m_nOldPrintOrigin); }
+
+    void InstallShopFiles()
+    {
+        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini"));
+        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+    }
+    std::string Log() const { return m_Folder.ReadCurrentLog(); }
+
+    testsupport::CTempProgramFolder m_Folder;
+    int m_nOldPrintOrigin = 1;
+};
+
+// Reads one member of a list entry, as the documents do.
+std::string EntryValue(const std::string& strEntry, const char* pszKey, int nValType)
+{
+    CjsonCtrl json;
+    EXPECT_TRUE(json.SetRecvDataLocal(strEntry, 0, 1)) << strEntry;
+    return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, nValType);
+}
+
+std::string EntryList(const std::string& strEntry, const char* pszTree, const char* pszKey,
+                      int nValType)
+{
+    CjsonCtrl json;
+    EXPECT_TRUE(json.SetRecvDataLocal(strEntry, 0, 1)) << strEntry;
+    return json.JsonValue(pszTree, pszKey, JSON_TYPE_ARRAY_MEMBERS, nValType);
+}
+
+TEST_F(PrintDataTest, RealisticDeliveryOrderKeepsEveryByte)
+{
+    InstallShopFiles();
+    const std::string strOrder = DataFile("orders/delivery_order.json");
+    CPrintData data;
+    ASSERT_EQ(data.SetJsonData(strOrder), 0);
+    EXPECT_EQ(data.IsSetJsonData(), 1);
+
+    const char* pszExpected[] = {
+        "DELIVERY",
+        "DELIVERY",
+        "N",
+        "배고픈 호랑이",
+        "01012345678",
+        "050712345678",
+        "20231208093308000123",
+        "양념치킨 외 2건",
+        "57",
+        "IN_ADVANCE",
+        "",
+        "",
+        "수저 포크 필요해요",
+        "",
+        "20231208",
+        "093308",
+        "덜 맵게 해주세요\r\n리뷰 이벤트 참여합니다 (콜라)",
+        "문 앞에 두고 벨 눌러주세요\r\n아기가 자고 있어요",
+        "경기도 성남시 분당구 정자동 178-1",
+        "한솔마을 105동 1203호",
+        "경기도 성남시 분당구 정자일로 95",
+        "105동 1203호 (정자동, 한솔마을)",
+        "202312081010",
+        "050712345678",
+        "APP",
+        "오더픽 앱",
+        "ORDER_PICK",
+    };
+    static_assert(std::size(pszExpected) == std::size(kOrderFields));
+    for (size_t i = 0; i < std::size(kOrderFields); ++i) {
+        const std::string strActual = (data.*kOrderFields[i].pfnGet)();
+        EXPECT_EQ(strActual, pszExpected[i])
+            << kOrderFields[i].pszName << ": " << testsupport::HexBytes(strActual);
+    }
+    const char* pszAmounts[] = {"41500", "3000", "4500", "40000"};
+    for (size_t i = 0; i < std::size(kAmountFields); ++i) {
+        EXPECT_EQ((data.*kAmountFields[i].pfnGet)(), pszAmounts[i]) << kAmountFields[i].pszName;
+    }
+    const char* pszStore[] = {
+        "경기도 성남시 분당구 정자일로 100 1층",
+        "젤코르 치킨 정자점",
+        "홍길동",
+        "123-45-67890",
+        "031-123-4567",
+        "원산지 표시\r\n닭고기(국내산), 쌀(국내산)\r\n김치: 배추(중국산), 고춧가루(국내산)\r\n",
+    };
+    for (size_t i = 0; i < std::size(kStoreFields); ++i) {
+        const std::string strActual = (data.*kStoreFields[i].pfnGet)();
+        EXPECT_EQ(strActual, pszStore[i])
+            << kStoreFields[i].pszName << ": " << testsupport::Utf8FromCp949(strActual);
+    }
+
+    // Menus: one entry per element, in order, each a JSON text of its own
+    // with the Korean bytes as they came (no \u escapes).
+    ASSERT_EQ(data.GetMenuCount(), 3);
+    EXPECT_EQ(data.GetMenu(3), "");
+    EXPECT_NE(data.GetMenu(0).find("양념치킨 (순살)"), std::string::npos) << data.GetMenu(0);
+    struct
+    {
+        const char* pszName;
+        const char* pszCnt;
+        const char* pszAmt;
+        const char* pszOptionNames;
+        const char* pszOptionGroups;
+    } const menus[] = {
+        {"양념치킨 (순살)", "1", "21000", "3|뼈 → 순살 변경|치즈볼 5개|콜라 1.25L|",
+         "3|부위 선택|사이드 추가|음료|"},
+        {"후라이드 반 + 간장 반", "1", "18000", "2|소스 추가 (갈릭디핑)|무 추가|",
+         "2||사이드 추가|"},
+        {"감자튀김", "2", "6000", "0|", "0|"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const std::string strMenu = data.GetMenu(i);
+        EXPECT_EQ(EntryValue(strMenu, "menuName", JSON_VAL_STRING), menus[i].pszName);
+        EXPECT_EQ(EntryValue(strMenu, "cnt", JSON_VAL_INT), menus[i].pszCnt);
+        EXPECT_EQ(EntryValue(strMenu, "amt", JSON_VAL_INT), menus[i].pszAmt);
+        EXPECT_EQ(EntryList(strMenu, "options", "name", JSON_VAL_STRING), menus[i].pszOptionNames);
+        EXPECT_EQ(EntryList(strMenu, "options", "groupName", JSON_VAL_STRING),
+                  menus[i].pszOptionGroups);
+    }
+
+    ASSERT_EQ(data.GetDiscountCount(), 3);
+    const char* pszTypes[] = {"MEMBERSHIP_COUPON", "MEMBERSHIP_POINT", "TAKEOUT"};
+    const char* pszCompany[] = {"500", "0", "0"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(EntryValue(data.GetDiscount(i), "type", JSON_VAL_STRING), pszTypes[i]);
+        EXPECT_EQ(EntryValue(data.GetDiscount(i), "companyAmt", JSON_VAL_INT), pszCompany[i]);
+    }
+}
+
+// Rebuilding the order from the record with the document builder and
+// reading it again gives the same record, byte for byte.
+TEST_F(PrintDataTest, RoundTripThroughDocumentBuilder)
+{
+    InstallShopFiles();
+    for (const char* pszFixture : {"orders/delivery_order.json", "orders/pickup_order.json"}) {
+        SCOPED_TRACE(pszFixture);
+        CPrintData first;
+        ASSERT_EQ(first.SetJsonData(DataFile(pszFixture)), 0);
+
+        CjsonCtrl builder;
+        for (const SField& field : kOrderFields) {
+            builder.SetValue(field.pszName, (first.*field.pfnGet)(), JSON_SET_STRING);
+        }
+        for (const SField& field : kAmountFields) {
+            builder.SetValue(field.pszName, (first.*field.pfnGet)(), JSON_SET_INT);
+        }
+        for (const std::string& strMenu : first.GetMenus()) {
+            builder.SetJsonObject("menus", strMenu);
+        }
+        for (const std::string& strDiscount : first.GetDiscounts()) {
+            builder.SetJsonObject("discounts", strDiscount);
+        }
+        builder.AppendCurrent();
+        // The builder makes an array of documents; the order is its element.
+        CjsonCtrl reader;
+        ASSERT_TRUE(reader.SetRecvDataLocal(builder.GetJsonString(), 0, 1));
+        reader.JsonValue("", "", JSON_TYPE_LIST_ROOT, 0);
+        std::vector<std::string> vecOrders;
+        reader.GetArray(vecOrders);
+        ASSERT_EQ(vecOrders.size(), 1u);
+
+        CPrintData second;
+        ASSERT_EQ(second.SetJsonData(vecOrders[0]), 0);
+        for (const SField& field : kOrderFields) {
+            EXPECT_EQ((second.*field.pfnGet)(), (first.*field.pfnGet)()) << field.pszName;
+        }
+        for (const SField& field : kAmountFields) {
+            EXPECT_EQ((second.*field.pfnGet)(), (first.*field.pfnGet)()) << field.pszName;
+        }
+        EXPECT_EQ(second.GetMenus(), first.GetMenus());
+        EXPECT_EQ(second.GetDiscounts(), first.GetDiscounts());
+    }
+}
+
+TEST_F(PrintDataTest, OrderWithoutMembers)
+{
+    CPrintData data;
+    EXPECT_EQ(data.IsSetJsonData(), 0);
+    ASSERT_EQ(data.SetJsonData(std::string("{}")), 0);
+    EXPECT_EQ(data.IsSetJsonData(), 1);
+    for (const SField& field : kOrderFields) {
+        EXPECT_EQ((data.*field.pfnGet)(), "") << field.pszName;
+    }
+    for (const SField& field : kAmountFields) {
+        EXPECT_EQ((data.*field.pfnGet)(), "0") << field.pszName;
+    }
+    // No Config.ini and no notice file: empty shop data, no error.
+    for (const SField& field : kStoreFields) {
+        EXPECT_EQ((data.*field.pfnGet)(), "") << field.pszName;
+    }
+    EXPECT_EQ(data.GetMenuCount(), 0);
+    EXPECT_EQ(data.GetDiscountCount(), 0);
+    EXPECT_EQ(Log().find("[ERROR]"), std::string::npos) << Log();
+}
+
+TEST_F(PrintDataTest, ResultsForBadInput)
+{
+    struct
+    {
+        const char* pszName;
+        const char* pszText; // null: no text
+        int nResult;
+        const char* pszLog;
+    } const cases[] = {
+        {"no text", nullptr, 5, "[ERROR] [CPrintData::SetJsonData] Input Param NULL"},
+        {"empty text", "", 2, "[ERROR] [CPrintData::SetJsonData] SetRecvDataLocal []"},
+        {"malformed", "{\"no\":\"1\",", 2,
+         "[CPrintData::SetJsonData] SetRecvDataLocal [{\"no\":\"1\",]"},
+        {"root a number", "5", 2, "[CPrintData::SetJsonData] Order Is Not A JSON Object [5]"},
+        {"root an array", "[{\"no\":\"1\"}]", 2, "Order Is Not A JSON Object"},
+        {"root a string", "\"주문\"", 2, "Order Is Not A JSON Object"},
+        {"root null", "null", 2, "Order Is Not A JSON Object"},
+        {"number where text belongs", "{\"no\":20231208}", 2,
+         "[ERROR] [CPrintData::SetJsonData] Json Exception"},
+        {"object where text belongs", "{\"reqMemo\":{\"a\":1}}", 2, "Json Exception"},
+        {"amount as text", "{\"amt\":\"15000\"}", 2, "Json Exception"},
+        {"order without members", "{}", 0, nullptr},
+        {"amount as real", "{\"amt\":15000.9}", 0, nullptr},
+        {"menus not an array", "{\"menus\":\"양념치킨\"}", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CPrintData data;
+        int nResult = 0;
+        if (c.pszText == nullptr) {
+            nResult = data.SetJsonData(nullptr);
+        } else {
+            nResult = data.SetJsonData(std::string(c.pszText));
+        }
+        EXPECT_EQ(nResult, c.nResult);
+        EXPECT_EQ(data.IsSetJsonData(), c.nResult == 0 ? 1 : 0);
+        if (c.nResult != 0) {
+            EXPECT_EQ(data.GetNo(), "");
+            EXPECT_EQ(data.GetAmt(), "");
+            EXPECT_EQ(data.GetMenuCount(), 0);
+        }
+        if (c.pszLog != nullptr) {
+            EXPECT_NE(Log().find(c.pszLog), std::string::npos) << c.pszLog;
+        }
+    }
+}
+
+// A failed read leaves the order of the last good read untouched, whole.
+TEST_F(PrintDataTest, FailedReadKeepsPreviousOrder)
+{
+    CPrintData data;
+    ASSERT_EQ(data.SetJsonData(DataFile("orders/pickup_order.json")), 0);
+    ASSERT_EQ(
+        data.SetJsonData(std::string("{\"no\":\"X\",\"nickname\":\"새 손님\",\"amt\":\"1\"}")), 2);
+    EXPECT_EQ(data.GetNo(), "20231208120501000456");
+    EXPECT_EQ(data.GetNickname(), "김밥러버");
+    EXPECT_EQ(data.GetAmt(), "15000");
+    EXPECT_EQ(data.GetDeliveryAmt(), "0"); // absent in the fixture
+    EXPECT_EQ(data.GetMenuCount(), 2);
+    EXPECT_EQ(data.GetDiscountCount(), 0);
+}
+
+TEST_F(PrintDataTest, OriginNoticeSources)
+{
+    const std::string strHugeAscii(8 * 1024 * 1024, 'x');
+    // 'a' then syllables: the 64 KiB mark falls on a lead byte.
+    std::string strHugeKorean = "a";
+    while (strHugeKorean.size() < 70000) {
+        strHugeKorean += "가";
+    }
+    const std::string strTwoLines = std::string("쇠고기: 호주산") + "\\r\\n" + "돼지고기: 국내산";
+    struct
+    {
+        const char* pszName;
+        int nPrintOrigin;
+        bool bNoticeFile;
+        std::string strNotice;
+        const char* pszConfigCOA; // null: no Config.ini
+        std::string strExpected;
+    } const cases[] = {
+        {"notice file", 1, true, strTwoLines, "쌀: 국내산", "쇠고기: 호주산\r\n돼지고기: 국내산"},
+        {"empty notice file", 1, true, "", "쌀: 국내산\\r\\n김치: 국내산",
+         "쌀: 국내산\r\n김치: 국내산"},
+        {"no notice file", 1, false, "", "쌀: 국내산", "쌀: 국내산"},
+        {"no files at all", 1, false, "", nullptr, ""},
+        {"origin not printed", 0, true, strTwoLines, "쌀: 국내산", ""},
+        {"several and lone marks", 1, true, "A\\r\\n\\r\\nB\\rC\\nD\\r\\n", nullptr,
+         "A\r\n\r\nB\\rC\\nD\r\n"},
+        {"text stops at NUL", 1, true, std::string("앞부분\0뒷부분", 13), nullptr, "앞부분"},
+        {"huge notice is cut", 1, true, strHugeAscii, nullptr, std::string(64 * 1024, 'x')},
+        {"cut keeps whole characters", 1, true, strHugeKorean, nullptr,
+         strHugeKorean.substr(0, 64 * 1024 - 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        std::filesystem::remove(m_Folder.File("Config.ini"));
+        std::filesystem::remove(m_Folder.File("Store_Orgin.dat"));
+        if (c.bNoticeFile) {
+            m_Folder.WriteFile("Store_Orgin.dat", c.strNotice);
+        }
+        if (c.pszConfigCOA != nullptr) {
+            m_Folder.WriteFile("Config.ini",
+                               std::string("[STORE]\r\nCOA=") + c.pszConfigCOA + "\r\n");
+        }
+        PrinterSetting().SetPrintOrigin(c.nPrintOrigin);
+        CPrintData data;
+        ASSERT_EQ(data.SetJsonData(std::string("{}")), 0);
+        EXPECT_EQ(data.GetCOA().size(), c.strExpected.size());
+        EXPECT_TRUE(data.GetCOA() == c.strExpected)
+            << testsupport::Utf8FromCp949(data.GetCOA().substr(0, 200));
+    }
+    EXPECT_NE(Log().find("[INFO ] [CPrintData::SetJsonData] count : 65536 size :8388608, xxx"),
+              std::string::npos);
+}
+
+TEST_F(PrintDataTest, ShopValuesAreCutAt2047Bytes)
+{
+    m_Folder.WriteFile("Config.ini", "[STORE]\nAddr=" + std::string(3000, 'a') +
+                                         "\nName=" + std::string(2047, 'n') + "\n");
+    CPrintData data;
+    ASSERT_EQ(data.SetJsonData(std::string("{}")), 0);
+    EXPECT_EQ(data.GetStoreAddr(), std::string(2047, 'a'));
+    EXPECT_EQ(data.GetStoreName(), std::string(2047, 'n'));
+}
+
+} // namespace
