@@ -17,12 +17,13 @@ public:
     CTeskEvent(const CTeskEvent&) = delete;
     CTeskEvent& operator=(const CTeskEvent&) = delete;
 
+    // Notifies while holding the mutex: a waiter that wakes may destroy the
+    // event at once (an event on the waiter's stack), so Set must be done
+    // with the event before any waiter can return.
     void Set()
     {
-        {
-            std::lock_guard lock(m_Mutex);
-            m_bSignalled = true;
-        }
+        std::lock_guard lock(m_Mutex);
+        m_bSignalled = true;
         if (m_bManualReset) {
             m_Cond.notify_all();
         } else {
