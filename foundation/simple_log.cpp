@@ -5,6 +5,7 @@
 #include "platform/local_clock.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -81,10 +82,17 @@ CSimpleLog::~CSimpleLog()
     Stop();
 }
 
+// The object itself is never destroyed: a thread that was let go may still
+// log while the process exits. Its stop banner and close run at exit
+// instead, after which every Print is dropped.
 CSimpleLog& SimpleLog()
 {
-    static CSimpleLog s_Log;
-    return s_Log;
+    static CSimpleLog* const s_pLog = [] {
+        auto* pLog = new CSimpleLog;
+        std::atexit([] { SimpleLog().Stop(); });
+        return pLog;
+    }();
+    return *s_pLog;
 }
 
 std::string CSimpleLog::BuildPath(int nDate) const

@@ -61,7 +61,8 @@ private:
     int m_nCurrentDate = 0; // YYYYMMDD of the open file, guarded by m_Lock
 };
 
-// The process-wide log, constructed on first use (before any worker).
+// The process-wide log, constructed on first use (before any worker);
+// stopped at process exit.
 CSimpleLog& SimpleLog();
 
 // Shorthand used everywhere: SimpleLog().Print(...).

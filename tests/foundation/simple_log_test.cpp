@@ -180,6 +180,23 @@ TEST_F(SimpleLogTest, SecondRunOfTheDayAppendsAfterStopBanner)
                   "[08:00:01.000][INFO ] second run\r\n");
 }
 
+TEST_F(SimpleLogTest, ProcessExitWritesStopBanner)
+{
+    testsupport::CFakeClock clock(2024, 3, 5, 10, 0, 0);
+    std::string strRoot = m_Folder.LogRoot();
+    std::filesystem::create_directories(strRoot);
+    EXPECT_EXIT(
+        {
+            SimpleLog().Start(strRoot.c_str());
+            LOG_PRINT(LOG_INFO, "last words");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(testsupport::ReadWholeFile(DayFile(m_Folder, "240305")),
+              std::string("[10:00:00.000]") + kStartBanner +
+                  "[10:00:00.000][INFO ] last words\r\n" + "[10:00:00.000]" + kStopBanner);
+}
+
 TEST_F(SimpleLogTest, MissingRootMeansNoLog)
 {
     testsupport::CFakeClock clock(2024, 3, 4);
