@@ -93,6 +93,20 @@ protected:
     int m_nOldPrintOrigin = 1;
 };
 
+// Compares each field of a table with its expected text.
+template <size_t N>
+void ExpectFields(const CPrintData& data, const SField (&fields)[N],
+                  const char* const (&pszExpected)[N])
+{
+    for (size_t i = 0; i < N; ++i) {
+        const SField& field = fields[i];
+        const std::string strActual = (data.*field.pfnGet)();
+        EXPECT_EQ(strActual, pszExpected[i])
+            << field.pszName << ": " << testsupport::Utf8FromCp949(strActual) << " ("
+            << testsupport::HexBytes(strActual) << ")";
+    }
+}
+
 // Reads one member of a list entry, as the documents do.
 std::string EntryValue(const std::string& strEntry, const char* pszKey, int nValType)
 {
@@ -146,16 +160,9 @@ TEST_F(PrintDataTest, RealisticDeliveryOrderKeepsEveryByte)
         "오더픽 앱",
         "ORDER_PICK",
     };
-    static_assert(std::size(pszExpected) == std::size(kOrderFields));
-    for (size_t i = 0; i < std::size(kOrderFields); ++i) {
-        const std::string strActual = (data.*kOrderFields[i].pfnGet)();
-        EXPECT_EQ(strActual, pszExpected[i])
-            << kOrderFields[i].pszName << ": " << testsupport::HexBytes(strActual);
-    }
+    ExpectFields(data, kOrderFields, pszExpected);
     const char* pszAmounts[] = {"41500", "3000", "4500", "40000"};
-    for (size_t i = 0; i < std::size(kAmountFields); ++i) {
-        EXPECT_EQ((data.*kAmountFields[i].pfnGet)(), pszAmounts[i]) << kAmountFields[i].pszName;
-    }
+    ExpectFields(data, kAmountFields, pszAmounts);
     const char* pszStore[] = {
         "경기도 성남시 분당구 정자일로 100 1층",
         "젤코르 치킨 정자점",
@@ -164,11 +171,7 @@ TEST_F(PrintDataTest, RealisticDeliveryOrderKeepsEveryByte)
         "031-123-4567",
         "원산지 표시\r\n닭고기(국내산), 쌀(국내산)\r\n김치: 배추(중국산), 고춧가루(국내산)\r\n",
     };
-    for (size_t i = 0; i < std::size(kStoreFields); ++i) {
-        const std::string strActual = (data.*kStoreFields[i].pfnGet)();
-        EXPECT_EQ(strActual, pszStore[i])
-            << kStoreFields[i].pszName << ": " << testsupport::Utf8FromCp949(strActual);
-    }
+    ExpectFields(data, kStoreFields, pszStore);
 
     // Menus: one entry per element, in order, each a JSON text of its own
     // with the Korean bytes as they came (no \u escapes).
