@@ -1,6 +1,7 @@
 // CPrintData::SetJsonData on a realistic ~2 KB delivery order, with the
 // shop's Config.ini and origin notice in the program folder, as the print
 // worker runs it once per order and printer.
+#include "foundation/json_ctrl.h"
 #include "foundation/simple_log.h"
 #include "printing/print_data.h"
 #include "printing/printer_setting.h"
@@ -87,3 +88,18 @@ static void BM_PrintDataSetJsonDataWithLog(benchmark::State& state)
     RunSetJsonData(state, true);
 }
 BENCHMARK(BM_PrintDataSetJsonDataWithLog);
+
+// Reference points for the figures above: the parse alone, and the parse
+// with the styled copy that SetJsonData asks for the log.
+static void BM_OrderJsonParse(benchmark::State& state)
+{
+    const std::string strOrder = ReadFixture("orders/delivery_order.json");
+    const int nLogFlag = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        CjsonCtrl json;
+        bool bOk = json.SetRecvDataLocal(strOrder, nLogFlag, 1);
+        benchmark::DoNotOptimize(bOk);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_OrderJsonParse)->Arg(0)->Arg(1);
