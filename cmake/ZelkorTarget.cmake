@@ -5,10 +5,16 @@
 # column widths on paper are byte counts of that text.
 set(ZELKOR_CHARSET_FLAGS -finput-charset=UTF-8 -fexec-charset=CP949)
 
+include(${CMAKE_CURRENT_LIST_DIR}/ZelkorVersion.cmake)
+
 function(zelkor_target_defaults target)
   target_compile_options(${target} PRIVATE ${ZELKOR_CHARSET_FLAGS} -Wall -Wextra)
   if(ZELKOR_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    zelkor_embed_version(${target})
   endif()
 endfunction()
 

@@ -1,0 +1,18 @@
+// Starting another program as a process of its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Starts strProgram with argv vArgs (vArgs[0] is the program's own name)
+// in the working directory strWorkDir. No descriptors beyond the standard
+// three are passed on. Returns once the program has been executed or has
+// failed to, waiting at most nWaitMs for that; the ended child is reaped in
+// the background, so it leaves no zombie. Returns 0 and the process id in
+// *pnPid, or the errno of the failure (ENOENT, EACCES, ...).
+int SpawnProcess(const std::string& strProgram, const std::vector<std::string>& vArgs,
+                 const std::string& strWorkDir, unsigned nWaitMs, int* pnPid = nullptr);
+
+} // namespace platform
