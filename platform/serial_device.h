@@ -50,6 +50,7 @@ public:
     int CheckTerminal() const;     // 0 when the device is a terminal
     int SetLine8N1(int nBaudRate); // rate, 8 data bits, no parity, 1 stop
     int Purge();                   // drops both directions
+    int PurgeInput();              // drops what arrived and was not read
     int ClearError() const;        // no sticky error state here; checks the line
 
     // Writes up to nSize bytes within nTimeoutMs. bPending is false when
@@ -77,6 +78,7 @@ public:
 
 private:
     int OutputQueued(int& nQueued) const;
+    void Kick(); // wakes WaitEvent to look at the output queue
 
     std::string m_strPath;
     std::atomic<int> m_hFile{-1};

@@ -151,10 +151,10 @@ int CSerialPort::InitializePort()
     // with what has arrived; the line runs 8N1 at the configured rate.
     // Each failure is a warning: LPT devices refuse all of these.
     int nSave = device.SaveSettings();
-    int nTimeouts = nSave == 0 ? device.SetReadReturnsAtOnce() : 0;
+    int nTimeouts = device.SetReadReturnsAtOnce();
     int nTerminal = device.CheckTerminal();
     int nSaveState = nSave;
-    int nSetState = nSave == 0 ? device.SetLine8N1(m_nBaudRate) : 0;
+    int nSetState = device.SetLine8N1(m_nBaudRate);
     int nPurge = device.Purge();
     const Step steps[] = {
         {"[%s] GetCommTimeouts Fail... ErrorCode [0x%08x] (Ignore it in case of LPT port)", nSave},
@@ -281,7 +281,9 @@ void CSerialPort::ThreadRecvCommEvent()
 {
     const char* pszTag = "CSerialPort::ThreadRecvCommEvent";
     platform::CSerialDevice& device = *m_pDevice;
-    while (device.IsOpen() && m_nExitRequest == 0) {
+    // The exit request is looked at after each wait, so events that came
+    // before it (the last transmit-empty of a job) are still handled.
+    while (device.IsOpen()) {
         unsigned nEvents = 0;
         int nError = device.WaitEvent(kRecvWaitSliceMs, nEvents);
         if (nError != 0) {
@@ -318,6 +320,9 @@ void CSerialPort::ThreadRecvCommEvent()
                 LOG_PRINT(LOG_DEBUG, "[%s] EV_RXCHAR... Data [%s]", pszTag, buffer);
             }
         }
+        if (m_nExitRequest != 0) {
+            break;
+        }
     }
     m_EventRecvThreadSafeExit.Set();
     LOG_PRINT(LOG_DEBUG, "[%s] Thread End !!!", pszTag);
@@ -333,15 +338,20 @@ int CSerialPort::ClosePort()
         }
         return 0;
     }
-    // The exit request also wakes the receive thread out of its wait, so
-    // it has ended before the device is closed under it.
+    // The receive thread sees the exit request within one wait slice
+    // (well inside the pause below) after it has handled a last
+    // transmit-empty; the cancel before the close wakes it in any case, so
+    // it has ended before the descriptor goes.
     m_nExitRequest = 1;
-    device.Cancel();
     if (m_nInitialized) {
-        if (device.Purge() != 0) {
+        // Only the input is dropped: every write has been transmitted
+        // before it returned, and on a pseudo-terminal dropping the
+        // output would take back bytes the reader has not fetched yet.
+        int nPurge = device.PurgeInput();
+        if (nPurge != 0) {
             LOG_PRINT(LOG_WARN,
                       "[%s] PurgeComm... ErrorCode [0x%08x] (Ignore it in case of LPT port)",
-                      pszTag, static_cast<unsigned>(device.Purge()));
+                      pszTag, static_cast<unsigned>(nPurge));
         }
         int nClear = device.ClearError();
         if (nClear != 0) {
@@ -352,6 +362,7 @@ int CSerialPort::ClosePort()
         m_nInitialized = 0;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(kClosePauseMs));
+    device.Cancel();
     int nClose = device.Close();
     LOG_PRINT(LOG_DEBUG, "[%s] Close [%d], [%s:%d]", pszTag, nClose == 0 ? 1 : 0,
               m_strPortName.c_str(), m_nBaudRate);

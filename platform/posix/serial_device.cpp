@@ -213,6 +213,12 @@ int CSerialDevice::Purge()
     return tcflush(m_hFile, TCIOFLUSH) == 0 ? 0 : errno;
 }
 
+int CSerialDevice::PurgeInput()
+{
+    std::shared_lock lock(m_Lock);
+    return tcflush(m_hFile, TCIFLUSH) == 0 ? 0 : errno;
+}
+
 int CSerialDevice::ClearError() const
 {
     std::shared_lock lock(m_Lock);
@@ -261,14 +267,23 @@ int CSerialDevice::Write(const void* pData, size_t nSize, int nTimeoutMs, size_t
         if (nReady < 0 && errno != EINTR) {
             return errno;
         }
-        if (m_bCancelled || (fds[1].revents & POLLIN)) {
+        if (m_bCancelled) {
             return SERIAL_ERROR_CANCELLED;
         }
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
             return EIO;
         }
     }
+    Kick();
     return 0;
+}
+
+void CSerialDevice::Kick()
+{
+    if (m_hWake >= 0) {
+        uint64_t nOne = 1;
+        [[maybe_unused]] ssize_t n = ::write(m_hWake, &nOne, sizeof(nOne));
+    }
 }
 
 int CSerialDevice::WaitTransmitted(int nTimeoutMs)
@@ -345,7 +360,16 @@ int CSerialDevice::WaitEvent(int nTimeoutMs, unsigned& nEvents)
         if (nReady < 0 && errno != EINTR) {
             return errno;
         }
-        if (m_bCancelled || (fds[0].revents & POLLIN)) {
+        if (fds[0].revents & POLLIN) {
+            // A kick after a write (look at the output queue now) or a cancel.
+            uint64_t nCount = 0;
+            [[maybe_unused]] ssize_t n = ::read(m_hWake, &nCount, sizeof(nCount));
+            if (m_bCancelled) {
+                return SERIAL_ERROR_CANCELLED;
+            }
+            continue;
+        }
+        if (m_bCancelled) {
             return SERIAL_ERROR_CANCELLED;
         }
         if (bWatchLine && (fds[1].revents & POLLIN)) {
@@ -364,10 +388,7 @@ int CSerialDevice::WaitEvent(int nTimeoutMs, unsigned& nEvents)
 void CSerialDevice::Cancel()
 {
     m_bCancelled = true;
-    if (m_hWake >= 0) {
-        uint64_t nOne = 1;
-        [[maybe_unused]] ssize_t n = ::write(m_hWake, &nOne, sizeof(nOne));
-    }
+    Kick();
 }
 
 int CSerialDevice::Close()

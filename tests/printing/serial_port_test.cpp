@@ -1,0 +1,188 @@
+// Serial / parallel port against a pseudo-terminal (the test plays the
+// printer on the master side) and against a plain file as an LPT device.
+#include "printing/printer_communicate.h"
+#include "printing/printer_setting.h"
+#include "printing/serial_port.h"
+#include "tests/support/cp949.h"
+#include "tests/support/program_folder.h"
+#include "tests/support/pty_pair.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::HexBytes;
+
+long long NowMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+size_t CountOf(const std::string& strText, const std::string& strWord)
+{
+    size_t nCount = 0;
+    for (size_t nPos = strText.find(strWord); nPos != std::string::npos;
+         nPos = strText.find(strWord, nPos + 1)) {
+        ++nCount;
+    }
+    return nCount;
+}
+
+class SerialPortTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Folder.StartLog());
+        m_Pty.LinkAs(m_Folder.Path(), "com3");
+    }
+
+    testsupport::CTempProgramFolder m_Folder;
+    testsupport::CPtyPair m_Pty;
+};
+
+TEST_F(SerialPortTest, ReceiptArrivesByteForByte)
+{
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SERIAL;
+    info.Port = 3;
+    info.BaudRate = 19200;
+    std::strcpy(info.Portname, "COM3");
+    CPrinterCommunicate printer;
+    ASSERT_EQ(printer.PrinterOpen(&info), 0);
+    ASSERT_EQ(printer.IsSuccessOpenPrinter, 1);
+    EXPECT_EQ(printer.Printer_Send_Init(), 0);
+    EXPECT_EQ(printer.Printer_Send_Msg("주문서", 1, 0x30, 1), 0);
+    EXPECT_EQ(printer.Printer_Send_Msg("Coffee x 2", 1, 0, 0), 0);
+    EXPECT_EQ(printer.Printer_CutPaper(2), 0);
+    EXPECT_EQ(printer.Printer_Send_End(), 0);
+    printer.PrinterClose();
+
+    std::string strExpected = std::string("\x1B\x40\x1B\x21\x30\x1B\x61\x01", 8) +
+                              testsupport::Cp949FromUtf8(u8"주문서") + "\r\n" +
+                              std::string("\x1B\x21\x00\x1B\x61\x00", 6) + "Coffee x 2\r\n" +
+                              "\r\n\r\n\x1B\x69" + "\x1B\x40";
+    std::string strGot = m_Pty.Read(strExpected.size(), 5000);
+    EXPECT_EQ(HexBytes(strGot), HexBytes(strExpected));
+
+    std::string strLog = m_Folder.ReadCurrentLog();
+    // The end of the job ends the receive thread at the last transmit-empty,
+    // so the close finds it gone and does not wait.
+    EXPECT_NE(strLog.find("EV_TXEMPTY Call... Thread Close"), std::string::npos);
+    EXPECT_EQ(strLog.find("Thread Safe Exit Wait Timeout"), std::string::npos);
+    EXPECT_NE(strLog.find("Close [1], [//./COM3:19200]"), std::string::npos);
+}
+
+TEST_F(SerialPortTest, MissingDeviceIsTriedOnce)
+{
+    std::filesystem::create_symlink(m_Folder.File("no-such-tty"), m_Folder.File("dosdevices/com7"));
+    CSerialPort port("//./COM7", 9600);
+    EXPECT_EQ(port.OpenPort(), 3);
+    EXPECT_EQ(port.LastOpenAttempts(), 1);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.InitializePort(), 3);
+    EXPECT_EQ(port.SendData("A", 1, 1), 3);
+    std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("CreateFile [//./COM7:9600] Fail ErrorCode [0x00000002]"),
+              std::string::npos);
+    EXPECT_NE(strLog.find("CommPort INVALID_HANDLE!!!"), std::string::npos);
+}
+
+TEST_F(SerialPortTest, DeviceHeldByAnotherOpenIsTriedTenTimes)
+{
+    CSerialPort holder("//./COM3", 9600);
+    ASSERT_EQ(holder.OpenPort(), 0);
+    CSerialPort second("COM3", 9600);
+    long long nStart = NowMs();
+    EXPECT_EQ(second.OpenPort(), 3);
+    long long nElapsed = NowMs() - nStart;
+    EXPECT_EQ(second.LastOpenAttempts(), 10);
+    EXPECT_GE(nElapsed, 200); // nine pauses of 30 ms between the tries
+    EXPECT_LT(nElapsed, 3500);
+    EXPECT_NE(m_Folder.ReadCurrentLog().find("ErrorCode [0x00000010]"), std::string::npos);
+    // Once the holder lets go, the device opens again.
+    holder.ClosePort();
+    EXPECT_EQ(second.OpenPort(), 0);
+}
+
+TEST_F(SerialPortTest, DeadLineFailsTheFlush)
+{
+    // A printer that went away: the write fails, and SendData says so, so
+    // the job can be retried instead of being counted as printed.
+    CSerialPort port("//./COM3", 9600);
+    ASSERT_EQ(port.OpenPort(), 0);
+    ASSERT_EQ(port.InitializePort(), 0);
+    ASSERT_EQ(port.SendData("ok", 2, 1), 0);
+    EXPECT_EQ(m_Pty.Read(2, 3000), "ok");
+    m_Pty.CloseMaster();
+    EXPECT_EQ(port.SendData("lost", 4, 1), 4);
+    EXPECT_EQ(port.BufferedLength(), 0);
+    std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("Write Comport Fail ErrorCode"), std::string::npos);
+    EXPECT_NE(strLog.find("SendCurrentMemoryPrintData Fail... Size [4]"), std::string::npos);
+}
+
+TEST_F(SerialPortTest, PrinterRepliesAreOnlyLogged)
+{
+    CSerialPort port("//./COM3", 9600);
+    ASSERT_EQ(port.OpenPort(), 0);
+    ASSERT_EQ(port.InitializePort(), 0);
+    m_Pty.Write("READY");
+    std::string strLog;
+    for (int i = 0; i < 100 && strLog.find("EV_RXCHAR... Data [READY]") == std::string::npos; ++i) {
+        usleep(20000);
+        strLog = m_Folder.ReadCurrentLog();
+    }
+    EXPECT_NE(strLog.find("EV_RXCHAR... Data [READY]"), std::string::npos);
+    EXPECT_EQ(port.SendData("x", 1, 1), 0);
+    EXPECT_EQ(m_Pty.Read(1, 3000), "x");
+}
+
+TEST(SerialPortLptTest, PlainFileAsLptTakesWritesWithWarnings)
+{
+    testsupport::CTempProgramFolder folder;
+    ASSERT_TRUE(folder.StartLog());
+    folder.WriteFile("paper.bin", "");
+    std::filesystem::create_directories(folder.File("dosdevices"));
+    std::filesystem::create_symlink(folder.File("paper.bin"), folder.File("dosdevices/lpt1"));
+
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SERIAL;
+    info.Port = 5;
+    std::strcpy(info.Portname, "lpt1"); // the LPT name wins over the port number
+    CPrinterCommunicate printer;
+    ASSERT_EQ(printer.PrinterOpen(&info), 0);
+    EXPECT_EQ(printer.Printer_Send_Init(), 0);
+    EXPECT_EQ(printer.Printer_CutPaper(1), 0);
+    EXPECT_EQ(printer.Printer_Send_End(), 0);
+    printer.PrinterClose();
+
+    EXPECT_EQ(HexBytes(folder.ReadFile("paper.bin")), "1B 40 0D 0A 1B 69 1B 40");
+    std::string strLog = folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("lpt1 Port Open"), std::string::npos);
+    EXPECT_NE(strLog.find("SetCommState Fail... ErrorCode [0x00000019] (Ignore it in case of "
+                          "LPT port)"),
+              std::string::npos);
+    EXPECT_GE(CountOf(strLog, "(Ignore it in case of LPT port)"), 5u);
+}
+
+TEST(SerialPortWaitTest, PendingWriteWaitScalesWithLength)
+{
+    struct Case
+    {
+        int nLength;
+        int nWaitMs;
+    };
+    const Case cases[] = {{4000, 7000}, {100, 2000}, {0, 2000}, {4095, 7000}, {800, 3000}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(CSerialPort::PendingWriteWaitMs(c.nLength), c.nWaitMs) << c.nLength;
+    }
+}
+
+} // namespace
