@@ -24,6 +24,15 @@ void SetError(int* pnError, int nError)
     }
 }
 
+std::string FolderOf(const std::string& strPath)
+{
+    std::string::size_type nSlash = strPath.rfind('/');
+    if (nSlash == std::string::npos) {
+        return ".";
+    }
+    return nSlash == 0 ? std::string(1, '/') : strPath.substr(0, nSlash);
+}
+
 // The file a path finally names: links followed, folder made absolute, so
 // two spellings of one file share one lock and a link is not replaced by
 // a plain file.
@@ -34,12 +43,8 @@ std::string ResolvePath(const std::string& strPath)
         return szResolved;
     }
     std::string::size_type nSlash = strPath.rfind('/');
-    std::string strDir = nSlash == std::string::npos ? "." : strPath.substr(0, nSlash);
     std::string strName = nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1);
-    if (strDir.empty()) {
-        strDir = "/";
-    }
-    if (::realpath(strDir.c_str(), szResolved) == nullptr) {
+    if (::realpath(FolderOf(strPath).c_str(), szResolved) == nullptr) {
         return strPath;
     }
     std::string strResult = szResolved;
@@ -47,15 +52,6 @@ std::string ResolvePath(const std::string& strPath)
         strResult += '/';
     }
     return strResult + strName;
-}
-
-std::string FolderOf(const std::string& strPath)
-{
-    std::string::size_type nSlash = strPath.rfind('/');
-    if (nSlash == std::string::npos) {
-        return ".";
-    }
-    return nSlash == 0 ? "/" : strPath.substr(0, nSlash);
 }
 
 // One mutex per file for the threads of this process; flock alone does not
