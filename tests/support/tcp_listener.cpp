@@ -101,7 +101,9 @@ void CTcpListener::Run()
                 ++m_nConnections;
             }
         }
-        for (size_t i = 0; i < clients.size(); ++i) {
+        // Only the clients that were polled (one accepted just now waits
+        // for the next round).
+        for (size_t i = 0; i + 2 < fds.size(); ++i) {
             if (clients[i] < 0 || !(fds[2 + i].revents & (POLLIN | POLLHUP | POLLERR))) {
                 continue;
             }
