@@ -12,6 +12,12 @@ function(zelkor_target_defaults target)
   if(ZELKOR_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # GCC 12 reports impossible overlaps inside std::string's inlined copies
+  # at -O2 and above (-Wrestrict false positives in char_traits.h); the
+  # warning is off for that compiler only.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE")
     zelkor_embed_version(${target})

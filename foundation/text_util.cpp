@@ -54,7 +54,8 @@ std::string IncrementDigits(std::string strDigits)
         }
         strDigits[i] = '0';
     }
-    return "1" + strDigits;
+    strDigits.insert(strDigits.begin(), '1');
+    return strDigits;
 }
 
 bool IsDigit(char ch)
@@ -158,7 +159,11 @@ std::string FormatNumber(const std::string& strNumber)
         strInt = IncrementDigits(strInt);
     }
     bool bZero = strInt == "0";
-    return (bNegative && !bZero ? "-" : "") + GroupDigits(strInt);
+    std::string strOut = GroupDigits(strInt);
+    if (bNegative && !bZero) {
+        strOut.insert(strOut.begin(), '-');
+    }
+    return strOut;
 }
 
 std::string FormatPhone(const std::string& strPhone)
