@@ -49,7 +49,8 @@ bool CCupsServer::Start(std::string& strError)
     }
     m_strDir = strTemplate;
     std::string strCommand = "sh '" + ScriptPath() + "' '" + m_strDir + "' " +
-                             std::to_string(m_pPrinter->Port()) + " 2>&1";
+                             std::to_string(m_pPrinter->Port()) + " " + std::to_string(getpid()) +
+                             " 2>&1";
     FILE* pPipe = popen(strCommand.c_str(), "r");
     if (pPipe == nullptr) {
         strError = "cannot run " + ScriptPath();

@@ -1,15 +1,18 @@
 #!/bin/sh
 # Starts a private CUPS server for the spooler tests and creates its queues.
-#   start-cupsd.sh DIR PORT
+#   start-cupsd.sh DIR PORT [OWNER_PID]
 # DIR: an empty directory for the server's files; it listens on DIR/cups.sock.
 # PORT: a TCP port on 127.0.0.1 where the test's printer listens.
 # Queues: Zelkor_Raw (raw, to socket://127.0.0.1:PORT), Zelkor_Off (stopped
 # with cupsdisable), Zelkor_Reject (not accepting jobs, cupsreject).
+# With OWNER_PID the server is stopped when that process ends (a test
+# process that crashed leaves no server behind).
 # Prints the server's pid on success; exits non-zero with a reason otherwise.
 set -eu
 
 dir=$1
 port=$2
+owner=${3:-}
 
 for tool in cupsd lpadmin cupsdisable cupsreject lpstat; do
     if ! command -v "$tool" >/dev/null 2>&1 && [ ! -x "/usr/sbin/$tool" ]; then
@@ -83,4 +86,10 @@ lpadmin -p Zelkor_Off -E -v "socket://127.0.0.1:$port" 2>>"$dir/log/lpadmin.out"
 cupsdisable Zelkor_Off
 lpadmin -p Zelkor_Reject -E -v "socket://127.0.0.1:$port" 2>>"$dir/log/lpadmin.out"
 cupsreject Zelkor_Reject
+if [ -n "$owner" ]; then
+    (
+        while kill -0 "$owner" 2>/dev/null && kill -0 "$pid" 2>/dev/null; do sleep 1; done
+        kill "$pid" 2>/dev/null || true
+    ) </dev/null >/dev/null 2>&1 &
+fi
 echo "$pid"
