@@ -1,0 +1,554 @@
+// Document base: setup checks, the byte-column text layout and the value words.
+#include "printing/print_base.h"
+
+#include "foundation/json_ctrl.h"
+#include "foundation/simple_log.h"
+#include "foundation/text_util.h"
+#include "platform/local_clock.h"
+#include "printing/print_data.h"
+#include "printing/printer_communicate.h"
+#include "printing/printer_setting.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <iterator>
+
+namespace {
+
+constexpr int kIndentWidth = 4;
+const char kIndent[] = "    ";
+
+bool IsLeadByte(char ch)
+{
+    const unsigned char uch = static_cast<unsigned char>(ch);
+    return uch >= 0x81 && uch <= 0xFE;
+}
+
+// Length of the character starting at nPos (2 for a lead byte with its trail
+// byte present, else 1).
+int CharLength(const std::string& strText, int nPos)
+{
+    if (IsLeadByte(strText[static_cast<size_t>(nPos)]) &&
+        static_cast<size_t>(nPos) + 1 < strText.size()) {
+        return 2;
+    }
+    return 1;
+}
+
+// Bytes of strText from nPos to take for a line of nTake columns: one less
+// when the last would be the first half of a two-byte character. A column
+// too narrow for the next character still takes that whole character, so the
+// wrap always moves on and never splits a syllable.
+int TakeBytes(const std::string& strText, int nPos, int nTake)
+{
+    const int nSize = static_cast<int>(strText.size());
+    nTake = std::min(nTake, nSize - nPos);
+    if (nTake > 0 && CPrintBase::IsCheckChar2ByteFirstChar(strText, nPos, nPos + nTake) == 1) {
+        --nTake;
+    }
+    if (nTake <= 0) {
+        nTake = CharLength(strText, nPos);
+    }
+    return nTake;
+}
+
+// A whole number from decimal text; 0 when it does not begin with one,
+// clamped to int.
+int ToInt(const std::string& strNumber)
+{
+    const long long nValue = std::strtoll(strNumber.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(nValue, INT_MIN, INT_MAX));
+}
+
+// Adds without overflow: an order with absurd amounts must not wrap round.
+void AddClamped(int& nSum, int nValue)
+{
+    const long long nTotal = static_cast<long long>(nSum) + nValue;
+    nSum = static_cast<int>(std::clamp<long long>(nTotal, INT_MIN, INT_MAX));
+}
+
+std::string LastChars(const std::string& strText, size_t nCount)
+{
+    return strText.size() <= nCount ? strText : strText.substr(strText.size() - nCount);
+}
+
+struct SWord
+{
+    const char* pszCode;
+    const char* pszWord;
+};
+
+const char* FindWord(const SWord* pTable, size_t nCount, const std::string& strCode)
+{
+    for (size_t i = 0; i < nCount; ++i) {
+        if (strCode == pTable[i].pszCode) {
+            return pTable[i].pszWord;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int CPrintBase::SetPrintData(CPrinterCommunicate* pPrinter, CPrintData* pData,
+                             CPrinterSetting* pSetting, int nPrintFlag, int nBottomLineFeed)
+{
+    const char* pszTag = "CPrintBase::SetPrintData";
+    m_bReady = 0;
+    if (pPrinter == nullptr || pData == nullptr || pSetting == nullptr) {
+        LOG_PRINT(LOG_ERROR, "[%s] Input Param NULL Pointer", pszTag);
+        return E_SET_NULL_PARAM;
+    }
+    m_pPrintData = pData;
+    m_pPrinter = pPrinter;
+    m_pSetting = pSetting;
+    if (pData->IsSetJsonData() == 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] IsSetJsonData Fail", pszTag);
+        return E_SET_NOT_PARSED;
+    }
+    if (pPrinter->IsSuccessOpenPrinter == 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] IsSuccessOpenPrinter Fail", pszTag);
+        return E_SET_NOT_OPEN;
+    }
+    const int nLineType = pSetting->GetPrintLineType();
+    if (SetPrintLineCharacterInfo(nLineType) != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] SetPrintLineCharacterInfo Fail... Length Type [%d]", pszTag,
+                  nLineType);
+        return E_SET_LINE_TYPE;
+    }
+    m_nServiceType = GetEnumServiceType(pData->GetServiceType(), pData->GetSubServiceType(),
+                                        pData->GetReserveFlag());
+    m_nPrintFlag = nPrintFlag;
+    m_nBottomLineFeed = nBottomLineFeed;
+    LOG_PRINT(
+        LOG_DEBUG,
+        "[%s] Success... 가로라인 [%d], 하단줄바꿈 [%d], 고객요청사항 크기 : [%d], 기사님께 "
+        "크기 :[%d], 메뉴명 크기 : [%d], 원산지 크기 : [%d](2 :작게, 1:기본, 0:크게), "
+        "ServiceType [%d], 매수 : 픽업주문서(%d) 픽업영수증(%d) 배달주문서(%d) 배달영수증(%d)",
+        pszTag, m_nLineCharacter, m_nBottomLineFeed, pSetting->GetReqCustomerSize(),
+        pSetting->GetReqDelivererSize(), pSetting->GetMenunameSize(), pSetting->GetOriginSize(),
+        m_nServiceType, pSetting->GetPrintCnt(), pSetting->GetPickupPaymentPrintCnt(),
+        pSetting->GetDeliveryPrintCnt(), pSetting->GetDeliveryPaymentPrintCnt());
+    m_bReady = 1;
+    return E_SET_OK;
+}
+
+int CPrintBase::Printer_PrintMsg(int nWidth, const std::string& strText, int nAlign, int nLineFeed,
+                                 int nMode)
+{
+    if (strText.empty() || nWidth == 0) {
+        return E_LAYOUT_EMPTY;
+    }
+    PrintDataInfo info;
+    info.nMode = nMode;
+    SetPrintRelayDataInfo(nWidth, strText, nAlign == PRINT_ALIGN_RIGHT ? 1 : 0, &info, 0);
+    std::string strJoined;
+    for (size_t i = 0; i < info.vecLines.size(); ++i) {
+        if (i > 0) {
+            strJoined += "\r\n";
+        }
+        strJoined += info.vecLines[i];
+    }
+    if (m_pPrinter != nullptr) {
+        m_pPrinter->Printer_Send_Msg(strJoined.c_str(), nLineFeed, nMode,
+                                     nAlign == PRINT_ALIGN_CENTER ? 1 : 0);
+    }
+    return E_LAYOUT_OK;
+}
+
+int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
+                             const std::vector<std::string>* pTexts,
+                             const std::vector<int>* pAligns, int bFirstColumnIndent, int nMode)
+{
+    if (pWidths == nullptr || pTexts == nullptr || pAligns == nullptr) {
+        return E_LAYOUT_EMPTY;
+    }
+    if (pWidths->size() != pTexts->size() || pWidths->size() != pAligns->size()) {
+        return E_LAYOUT_MISMATCH;
+    }
+    const size_t nColumns = pWidths->size();
+    std::vector<PrintDataInfo> vecInfo(nColumns);
+    int nRows = 0;
+    for (size_t i = 0; i < nColumns; ++i) {
+        vecInfo[i].nMode = nMode;
+        SetPrintRelayDataInfo((*pWidths)[i], (*pTexts)[i], (*pAligns)[i], &vecInfo[i],
+                              i == 0 && bFirstColumnIndent == 1 ? 1 : 0);
+        nRows = std::max(nRows, vecInfo[i].nLineCount);
+    }
+    // Padding counts in the wrap's own width: for double-width text that is
+    // the halved width, so the row still fits the paper.
+    std::string strRows;
+    for (int r = 0; r < nRows; ++r) {
+        if (r > 0) {
+            strRows += "\r\n";
+        }
+        for (size_t i = 0; i < nColumns; ++i) {
+            const PrintDataInfo& info = vecInfo[i];
+            int nAppended = 0;
+            if (r < info.nLineCount) {
+                const std::string& strLine = info.vecLines[static_cast<size_t>(r)];
+                strRows += strLine;
+                nAppended = static_cast<int>(strLine.size());
+            }
+            if (i + 1 < nColumns) {
+                const int nBlanks = info.nWidth - nAppended + 1;
+                if (nBlanks > 0) {
+                    strRows.append(static_cast<size_t>(nBlanks), ' ');
+                }
+            }
+        }
+    }
+    if (m_pPrinter != nullptr) {
+        m_pPrinter->Printer_Send_Msg(strRows.c_str(), 1, nMode, 0);
+    }
+    return E_LAYOUT_OK;
+}
+
+void CPrintBase::SetPrintRelayDataInfo(int nWidth, const std::string& strText, int bRightAlign,
+                                       PrintDataInfo* pInfo, int bIndent)
+{
+    if (pInfo == nullptr) {
+        LOG_PRINT(LOG_ERROR, "[%s] pPrintDataInfo is Null", "CPrintBase::SetPrintRelayDataInfo");
+        return;
+    }
+    pInfo->vecLines.clear();
+    pInfo->nWidth = (pInfo->nMode & PRINT_MODE_DOUBLE_WIDTH) != 0 ? nWidth / 2 : nWidth;
+    const int nLineWidth = pInfo->nWidth;
+    const bool bIndentOn = bIndent == 1;
+
+    int nRemaining = static_cast<int>(strText.size());
+    int nPos = 0;
+    bool bFirst = true;
+    do {
+        std::string strLine;
+        if (nRemaining > nLineWidth) {
+            int nTake = nLineWidth;
+            if (!bFirst && bIndentOn) {
+                strLine = kIndent;
+                nTake -= kIndentWidth;
+            }
+            bFirst = false;
+            nTake = TakeBytes(strText, nPos, nTake);
+            strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nTake));
+            nPos += nTake;
+            nRemaining -= nTake;
+            pInfo->vecLines.push_back(std::move(strLine));
+            continue;
+        }
+        if (!bFirst && bIndentOn) {
+            strLine = kIndent;
+            if (nRemaining + kIndentWidth > nLineWidth) {
+                // The rest fits the width but not after the indent: one more
+                // full line, then the loop takes what is left.
+                const int nTake = TakeBytes(strText, nPos, nLineWidth - kIndentWidth);
+                strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nTake));
+                nPos += nTake;
+                nRemaining -= nTake;
+                pInfo->vecLines.push_back(std::move(strLine));
+                continue;
+            }
+        }
+        bFirst = false;
+        strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nRemaining));
+        nPos += nRemaining;
+        nRemaining = 0;
+        if (bRightAlign == 1) {
+            const int nBlanks = nLineWidth - static_cast<int>(strLine.size());
+            if (nBlanks > 0) {
+                strLine.insert(0, static_cast<size_t>(nBlanks), ' ');
+            }
+        }
+        pInfo->vecLines.push_back(std::move(strLine));
+    } while (nRemaining > 0);
+    pInfo->nLineCount = static_cast<int>(pInfo->vecLines.size());
+}
+
+int CPrintBase::IsCheckChar2ByteFirstChar(const std::string& strText, int nStart, int nEnd)
+{
+    const int nSize = static_cast<int>(strText.size());
+    if (nStart < 0 || nEnd < 0 || nSize < nStart || nSize < nEnd) {
+        LOG_PRINT(LOG_ERROR, "[%s] String Index Error String [%s : %d] Check Index [%d : %d]",
+                  "CPrintBase::IsCheckChar2ByteFirstChar", strText.c_str(), nSize, nStart, nEnd);
+        return 0;
+    }
+    int nCount = 0;
+    for (int i = nStart; i < nEnd;) {
+        const int nStep = IsLeadByte(strText[static_cast<size_t>(i)]) ? 2 : 1;
+        i += nStep;
+        nCount += nStep;
+    }
+    return nCount > nEnd - nStart ? 1 : 0;
+}
+
+int CPrintBase::GetEnumServiceType(const std::string& strServiceType,
+                                   const std::string& strSubServiceType,
+                                   const std::string& strReserveFlag)
+{
+    if (strServiceType == "TABLE") {
+        return PRINT_SERVICE_TYPE_TABLE;
+    }
+    if (strServiceType == "PICKUP") {
+        if (strReserveFlag == "N") {
+            return strSubServiceType == "DELIVERY" ? PRINT_SERVICE_TYPE_PICKUP_DELIVERY
+                                                   : PRINT_SERVICE_TYPE_PICKUP;
+        }
+        return PRINT_SERVICE_TYPE_PICKUP_RESERVED;
+    }
+    if (strServiceType == "RESERVE") {
+        return strReserveFlag == "Y" ? PRINT_SERVICE_TYPE_RESERVE_RESERVED
+                                     : PRINT_SERVICE_TYPE_RESERVE;
+    }
+    if (strServiceType == "DELIVERY") {
+        return strReserveFlag == "Y" ? PRINT_SERVICE_TYPE_DELIVERY_RESERVED
+                                     : PRINT_SERVICE_TYPE_DELIVERY;
+    }
+    LOG_PRINT(LOG_WARN, "[%s] Unknown ServiceType [%s] SubServiceType [%s] ReserveFlag [%s]",
+              "CPrintBase::GetEnumServiceType", strServiceType.c_str(), strSubServiceType.c_str(),
+              strReserveFlag.c_str());
+    return PRINT_SERVICE_TYPE_UNKNOWN;
+}
+
+#define PRINT_BASE_REQUIRE_DATA(pszTag)                                                            \
+    do {                                                                                           \
+        if (m_pPrintData == nullptr) {                                                             \
+            LOG_PRINT(LOG_ERROR, "[%s] PrintData NULL Pointer", pszTag);                           \
+            return std::string();                                                                  \
+        }                                                                                          \
+    } while (0)
+
+std::string CPrintBase::GetPrintServiceName()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintServiceName");
+    switch (m_nServiceType) {
+    case PRINT_SERVICE_TYPE_TABLE:
+        return "테이블";
+    case PRINT_SERVICE_TYPE_PICKUP:
+    case PRINT_SERVICE_TYPE_RESERVE:
+    case PRINT_SERVICE_TYPE_PICKUP_RESERVED:
+    case PRINT_SERVICE_TYPE_RESERVE_RESERVED:
+        return "포장";
+    case PRINT_SERVICE_TYPE_DELIVERY:
+    case PRINT_SERVICE_TYPE_DELIVERY_RESERVED:
+    case PRINT_SERVICE_TYPE_PICKUP_DELIVERY:
+        return "배달";
+    default:
+        return std::string();
+    }
+}
+
+std::string CPrintBase::GetPrintChannelType()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintChannelType");
+    static const SWord kChannels[] = {
+        {"ORDER_PICK", "QR주문"}, {"FENWA", "펜와"},    {"GYEONGGI", "배달특급"},
+        {"YOGIYO", "요기요"},     {"COUPANG", "쿠팡"},  {"BAEMIN", "배달의민족"},
+        {"NAVER", "네이버"},      {"WMPO", "위메프오"}, {"KAKAO", "카카오"},
+        {"NONE", "전화주문"},
+    };
+    const char* pszWord = FindWord(kChannels, std::size(kChannels), m_pPrintData->GetChannelType());
+    return pszWord != nullptr ? std::string(pszWord) : m_pPrintData->GetSourceTypeName();
+}
+
+std::string CPrintBase::GetPrintPayTime()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintPayTime");
+    const std::string strPayTime = m_pPrintData->GetPayTime();
+    if (strPayTime == "IN_ADVANCE") {
+        return "선결제";
+    }
+    if (strPayTime == "ON_TIME") {
+        return "현장결제";
+    }
+    return std::string();
+}
+
+std::string CPrintBase::GetPrintPayType()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintPayType");
+    static const SWord kPayTypes[] = {
+        {"CREDIT", "신용/체크카드"},
+        {"MOBILE", "휴대폰"},
+        {"CASH", "현금"},
+        {"POINT", "펜와포인트"},
+        {"MEAL", "펜와식권"},
+        {"ZERO_PAY_TICKET", "제로페이상품권"},
+        {"ETICKET", "E-상품권"},
+        {"GYEONGGI_PAY", "경기지역화폐"},
+    };
+    const char* pszWord =
+        FindWord(kPayTypes, std::size(kPayTypes), m_pPrintData->GetDeferPayType());
+    return pszWord != nullptr ? std::string(pszWord) : std::string();
+}
+
+std::string CPrintBase::GetPrintTelNo()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintTelNo");
+    const bool bDelivery = m_nServiceType >= PRINT_SERVICE_TYPE_DELIVERY &&
+                           m_nServiceType <= PRINT_SERVICE_TYPE_PICKUP_DELIVERY;
+    return FormatPhone(bDelivery ? m_pPrintData->GetDeliveryTelNo() : m_pPrintData->GetTelNo());
+}
+
+std::string CPrintBase::GetPrintSafeTelNo()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintSafeTelNo");
+    const std::string strSafeTelNo = m_pPrintData->GetSafeTelNo();
+    return strSafeTelNo.empty() ? GetPrintTelNo() : FormatPhone(strSafeTelNo);
+}
+
+std::string CPrintBase::GetPrintCustomerInfo()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintCustomerInfo");
+    const std::string strWaitNo = m_pPrintData->GetWaitNo();
+    const std::string strSafeTelNo = m_pPrintData->GetSafeTelNo();
+    const std::string strTelNo = m_pPrintData->GetTelNo();
+    if (m_pPrintData->GetChannelType() == "COUPANG" && !strWaitNo.empty()) {
+        return strWaitNo;
+    }
+    if (m_pPrintData->GetServiceType() == "DELIVERY") {
+        if (!strSafeTelNo.empty()) {
+            return LastChars(strSafeTelNo, 4);
+        }
+        return LastChars(strTelNo, 4);
+    }
+    if (!strWaitNo.empty() && strWaitNo == strTelNo) {
+        return LastChars(strSafeTelNo.empty() ? strWaitNo : strSafeTelNo, 4);
+    }
+    return strWaitNo;
+}
+
+std::string CPrintBase::GetPrintOrderTime()
+{
+    PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintOrderTime");
+    const std::string strNo = m_pPrintData->GetNo();
+    if (strNo.size() < 15) {
+        LOG_PRINT(LOG_ERROR, "[%s] No 길이 [%s] 오류... ", "CPrintBase::GetPrintOrderTime",
+                  strNo.c_str());
+        return std::string();
+    }
+    return strNo.substr(0, 4) + "-" + strNo.substr(4, 2) + "-" + strNo.substr(6, 2) + " " +
+           strNo.substr(8, 2) + ":" + strNo.substr(10, 2) + ":" + strNo.substr(12, 2);
+}
+
+std::string CPrintBase::GetPrintTime(const std::string& strTime, int nForm)
+{
+    const char* pszTag = "CPrintBase::GetPrintTime";
+    if (nForm == 1) {
+        if (strTime.size() < 8) {
+            const char* pszFallback = "--월 --일";
+            LOG_PRINT(LOG_ERROR, "[%s] Cannot parse time. (Reason : Invalid Time, Return : %s)",
+                      pszTag, pszFallback);
+            return pszFallback;
+        }
+        const std::string strMonth =
+            strTime[4] == '0' ? strTime.substr(5, 1) : strTime.substr(4, 2);
+        const std::string strDay = strTime[6] == '0' ? strTime.substr(7, 1) : strTime.substr(6, 2);
+        return strMonth + "월" + " " + strDay + "일";
+    }
+    if (strTime.size() < 12) {
+        const char* pszFallback = "--:--";
+        LOG_PRINT(LOG_ERROR, "[%s] Cannot parse time. (Reason : Invalid Time, Return : %s)", pszTag,
+                  pszFallback);
+        return pszFallback;
+    }
+    return strTime.substr(8, 2) + ":" + strTime.substr(10, 2);
+}
+
+std::string CPrintBase::GetPrintCurrentTime()
+{
+    const platform::LocalTime now = platform::GetLocalTime();
+    char szTime[64] = {};
+    std::snprintf(szTime, sizeof(szTime), "%04d-%02d-%02d %02d:%02d:%02d", now.nYear, now.nMonth,
+                  now.nDay, now.nHour, now.nMinute, now.nSecond);
+    return szTime;
+}
+
+std::string CPrintBase::GetPrintParenText(const std::string& strText)
+{
+    return strText.empty() ? std::string() : "(" + strText + ")";
+}
+
+void CPrintBase::GetDiscountAmtInfo(int& nPointSum, int& nGiftCardSum, int& nTakeoutSum,
+                                    int& nVoucherSum, std::vector<int>& vecServiceCoupons,
+                                    std::vector<int>& vecOwnerCoupons, int& nOtherSum)
+{
+    const char* pszTag = "CPrintBase::GetDiscountAmtInfo";
+    if (m_pPrintData == nullptr) {
+        LOG_PRINT(LOG_ERROR, "[%s] PrintData NULL Pointer", pszTag);
+        return;
+    }
+    const std::vector<std::string>& vecDiscounts = m_pPrintData->GetDiscounts();
+    for (size_t i = 0; i < vecDiscounts.size(); ++i) {
+        CjsonCtrl json;
+        if (!json.SetRecvDataLocal(vecDiscounts[i], 0, 0)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Discounts Fail... Index [%d]", pszTag,
+                      static_cast<int>(i));
+            continue;
+        }
+        std::string strType;
+        int nAmt = 0;
+        int nCompanyAmt = 0;
+        // A member of a type that cannot be read drops this discount only.
+        try {
+            strType = json.JsonValue("", "type", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+            nAmt = ToInt(json.JsonValue("", "amt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT));
+            if (strType == "MEMBERSHIP_COUPON") {
+                nCompanyAmt =
+                    ToInt(json.JsonValue("", "companyAmt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT));
+            }
+        } catch (const std::exception& e) {
+            LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Discounts Index [%d]", pszTag, e.what(),
+                      static_cast<int>(i));
+            continue;
+        }
+        if (strType == "MEMBERSHIP_POINT") {
+            AddClamped(nPointSum, nAmt);
+        } else if (strType == "GIFT_CARD") {
+            AddClamped(nGiftCardSum, nAmt);
+        } else if (strType == "TAKEOUT") {
+            AddClamped(nTakeoutSum, nAmt);
+        } else if (strType == "VOUCHER") {
+            AddClamped(nVoucherSum, nAmt);
+        } else if (strType == "MEMBERSHIP_COUPON") {
+            (nCompanyAmt != 0 ? vecServiceCoupons : vecOwnerCoupons).push_back(nAmt);
+        } else {
+            AddClamped(nOtherSum, nAmt);
+        }
+    }
+}
+
+void CPrintBase::GetMenuOptionsInfo(const std::vector<std::string>& vecOptions,
+                                    std::vector<PrintOptionInfo>& vecRecords,
+                                    std::vector<std::string>& vecGroups)
+{
+    const char* pszTag = "CPrintBase::GetMenuOptionsInfo";
+    for (size_t i = 0; i < vecOptions.size(); ++i) {
+        CjsonCtrl json;
+        if (!json.SetRecvDataLocal(vecOptions[i], 0, 0)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Options Fail... Index [%d]", pszTag,
+                      static_cast<int>(i));
+            continue;
+        }
+        PrintOptionInfo record;
+        try {
+            record.strName = json.JsonValue("", "name", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+            record.strCnt = json.JsonValue("", "cnt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+            record.strTotAmt = json.JsonValue("", "totAmt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+            record.strGroupName =
+                json.JsonValue("", "groupName", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+        } catch (const std::exception& e) {
+            LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Options Index [%d]", pszTag, e.what(),
+                      static_cast<int>(i));
+            continue;
+        }
+        if (record.strGroupName.empty()) {
+            record.strGroupName = OPTION_GROUP_NAME_EMPTY;
+        }
+        if (std::find(vecGroups.begin(), vecGroups.end(), record.strGroupName) == vecGroups.end()) {
+            vecGroups.push_back(record.strGroupName);
+        }
+        vecRecords.push_back(std::move(record));
+    }
+}

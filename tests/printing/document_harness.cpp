@@ -1,0 +1,206 @@
+// Recording printer, receipt decoding, golden files and the document fixture.
+#include "tests/printing/document_harness.h"
+
+#include "foundation/ini_file.h"
+#include "printing/print_base.h"
+#include "tools/vprinter/receipt_decoder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace docharness {
+
+namespace {
+
+std::filesystem::path DataDir()
+{
+    return std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+}
+
+std::vector<std::string> SplitLines(const std::string& strText)
+{
+    std::vector<std::string> vecLines;
+    std::istringstream stream(strText);
+    std::string strLine;
+    while (std::getline(stream, strLine)) {
+        vecLines.push_back(strLine);
+    }
+    return vecLines;
+}
+
+bool WriteGoldensRequested()
+{
+    const char* pszValue = std::getenv("ZELKOR_WRITE_GOLDENS");
+    return pszValue != nullptr && std::string(pszValue) == "1";
+}
+
+} // namespace
+
+std::string DataPath(const std::string& strRelative)
+{
+    return (DataDir() / strRelative).string();
+}
+
+std::string ReadDataFile(const std::string& strRelative)
+{
+    const std::string strPath = DataPath(strRelative);
+    std::string strText = testsupport::ReadWholeFile(strPath);
+    EXPECT_FALSE(strText.empty()) << "missing test data " << strPath;
+    return strText;
+}
+
+CHarnessPrinter::CHarnessPrinter()
+{
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    EXPECT_EQ(PrinterOpen(&info), 0);
+}
+
+std::unique_ptr<CBasePort> CHarnessPrinter::CreatePort(const PrintInfo& /*info*/, int& /*nError*/)
+{
+    auto pPort = std::make_unique<CRecordingPort>();
+    m_pRecorder = pPort.get();
+    return pPort;
+}
+
+void CHarnessPrinter::SetWriteResult(int nResult)
+{
+    if (m_pRecorder != nullptr) {
+        m_pRecorder->m_nWriteResult = nResult;
+    }
+}
+
+std::string CHarnessPrinter::Bytes() const
+{
+    std::string strBytes;
+    if (m_pRecorder == nullptr) {
+        return strBytes;
+    }
+    for (const std::string& strWrite : m_pRecorder->m_Writes) {
+        strBytes += strWrite;
+    }
+    strBytes += m_pRecorder->Buffered();
+    return strBytes;
+}
+
+SPrintResult PrintDocument(CPrintBase& document, CPrintData& data, CPrinterSetting& setting,
+                           int nPrintFlag, int nBottomLineFeed, int nWriteResult)
+{
+    SPrintResult result;
+    CHarnessPrinter printer;
+    printer.SetWriteResult(nWriteResult);
+    result.nSetResult =
+        document.SetPrintData(&printer, &data, &setting, nPrintFlag, nBottomLineFeed);
+    if (result.nSetResult == 0) {
+        result.nStartResult = document.StartPrintData();
+    }
+    printer.Printer_Send_End();
+    result.strBytes = printer.Bytes();
+    return result;
+}
+
+std::string PrintWith(const std::function<void(CHarnessPrinter&)>& fnPrint)
+{
+    CHarnessPrinter printer;
+    fnPrint(printer);
+    printer.Printer_Send_End();
+    return printer.Bytes();
+}
+
+std::string DecodeText(const std::string& strBytes)
+{
+    return vprinter::StreamText(strBytes);
+}
+
+std::string LineDiff(const std::string& strExpected, const std::string& strActual)
+{
+    const std::vector<std::string> a = SplitLines(strExpected);
+    const std::vector<std::string> b = SplitLines(strActual);
+    // Longest common subsequence table; receipts are a few hundred lines.
+    std::vector<std::vector<int>> lcs(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+    for (size_t i = a.size(); i-- > 0;) {
+        for (size_t j = b.size(); j-- > 0;) {
+            lcs[i][j] =
+                a[i] == b[j] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+        }
+    }
+    std::string strDiff;
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+        if (i < a.size() && j < b.size() && a[i] == b[j]) {
+            strDiff += "  " + a[i] + "\n";
+            ++i;
+            ++j;
+        } else if (j < b.size() && (i == a.size() || lcs[i][j + 1] >= lcs[i + 1][j])) {
+            strDiff += "+ " + b[j] + "\n";
+            ++j;
+        } else {
+            strDiff += "- " + a[i] + "\n";
+            ++i;
+        }
+    }
+    return strDiff;
+}
+
+void ExpectGolden(const std::string& strName, const std::string& strText)
+{
+    const std::filesystem::path path = DataDir() / "golden" / (strName + ".txt");
+    if (WriteGoldensRequested()) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << strText;
+        file.close();
+        ASSERT_TRUE(file.good()) << "cannot write " << path;
+        GTEST_SKIP() << "golden file written: " << path.string() << " (review it by eye)";
+    }
+    const std::string strExpected = testsupport::ReadWholeFile(path.string());
+    ASSERT_FALSE(strExpected.empty())
+        << "missing golden file " << path.string()
+        << " (scripts/regen-goldens writes it); the document printed:\n"
+        << strText;
+    EXPECT_TRUE(strExpected == strText)
+        << "printed document differs from " << path.string() << " (- golden, + printed):\n"
+        << LineDiff(strExpected, strText);
+}
+
+void CDocumentTest::SetUp()
+{
+    ASSERT_TRUE(m_Folder.StartLog());
+    m_nOldPrintOrigin = PrinterSetting().GetPrintOrigin();
+    PrinterSetting().SetPrintOrigin(1);
+    m_Folder.WriteFile("Config.ini", ReadDataFile("store/Config.ini"));
+    m_Folder.WriteFile("Store_Orgin.dat", ReadDataFile("store/Store_Orgin.dat"));
+    m_Setting.SetConfigFilePath(m_Folder.File("Config.ini").c_str());
+    m_Setting.ReadFilePrintInfo(1);
+}
+
+void CDocumentTest::TearDown()
+{
+    PrinterSetting().SetPrintOrigin(m_nOldPrintOrigin);
+}
+
+void CDocumentTest::SetPrinterKey(const char* pszKey, const std::string& strValue)
+{
+    const std::string strPath = m_Folder.File("Config.ini");
+    ASSERT_TRUE(IniWriteString("PRINTER", pszKey, strValue.c_str(), strPath.c_str()));
+    m_Setting.ReadFilePrintInfo(1);
+}
+
+bool CDocumentTest::LoadOrder(const std::string& strName)
+{
+    const std::string strJson = ReadDataFile("orders/" + strName + ".json");
+    const int nResult = m_Data.SetJsonData(strJson);
+    EXPECT_EQ(nResult, 0) << "order fixture " << strName << " does not parse";
+    return nResult == 0;
+}
+
+int CDocumentTest::LoadOrderText(const std::string& strJson)
+{
+    return m_Data.SetJsonData(strJson);
+}
+
+} // namespace docharness

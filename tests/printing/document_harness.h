@@ -1,0 +1,104 @@
+// Shared harness of the printed-document tests: a printer that records every
+// byte, the decoded receipt text of those bytes, golden-file comparison, and a
+// fixture with the shop files, a settings store and order fixtures.
+#pragma once
+
+#include "printing/print_data.h"
+#include "printing/printer_communicate.h"
+#include "printing/printer_setting.h"
+#include "tests/printing/recording_port.h"
+#include "tests/support/program_folder.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+class CPrintBase;
+
+namespace docharness {
+
+// Path of a file under tests/data ("orders/receipt_pickup.json").
+std::string DataPath(const std::string& strRelative);
+// Its bytes as stored (orders are CP949); a missing file fails the test.
+std::string ReadDataFile(const std::string& strRelative);
+
+// A command layer opened on a CRecordingPort, as a real job would be: the
+// document sees IsSuccessOpenPrinter 1 and every device write is recorded.
+class CHarnessPrinter : public CPrinterCommunicate
+{
+public:
+    CHarnessPrinter();
+
+    // The recording port (null after PrinterClose).
+    CRecordingPort* RecordingPort() const { return m_pRecorder; }
+    // What every device write from now on returns (0 ok; 4 a failed write,
+    // as a port that dropped the connection).
+    void SetWriteResult(int nResult);
+    // Every byte written to the device so far, then what is still buffered.
+    std::string Bytes() const;
+
+protected:
+    std::unique_ptr<CBasePort> CreatePort(const PrintInfo& info, int& nError) override;
+
+private:
+    CRecordingPort* m_pRecorder = nullptr;
+};
+
+struct SPrintResult
+{
+    int nSetResult = -1;   // SetPrintData
+    int nStartResult = -1; // StartPrintData (not called when SetPrintData failed)
+    std::string strBytes;  // everything sent, the job's closing ESC @ included
+};
+
+// Prints one order document as the print control does: SetPrintData,
+// StartPrintData, then Printer_Send_End; returns the results and all bytes.
+// nWriteResult other than 0 makes every device write fail with it.
+SPrintResult PrintDocument(CPrintBase& document, CPrintData& data, CPrinterSetting& setting,
+                           int nPrintFlag, int nBottomLineFeed = 4, int nWriteResult = 0);
+
+// Runs fnPrint on a fresh harness printer, ends the job with
+// Printer_Send_End and returns all bytes (for documents with their own
+// SetPrintData, such as the test page).
+std::string PrintWith(const std::function<void(CHarnessPrinter&)>& fnPrint);
+
+// The receipts of a byte stream in the virtual printer's text notation.
+std::string DecodeText(const std::string& strBytes);
+
+// Compares strText with tests/data/golden/<strName>.txt and shows a line
+// diff on mismatch. With ZELKOR_WRITE_GOLDENS=1 the file is written instead
+// and the test is reported as skipped, so a regeneration never passes
+// silently.
+void ExpectGolden(const std::string& strName, const std::string& strText);
+
+// A line diff of two texts ("-" expected only, "+" actual only).
+std::string LineDiff(const std::string& strExpected, const std::string& strActual);
+
+// Fixture of the document tests: a program folder holding the shop's
+// Config.ini and origin notice, the log started, a settings store reading
+// that Config.ini and an order parsed from a fixture.
+class CDocumentTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes [PRINTER] keys into the folder's Config.ini ("LINE", "48") and
+    // reloads the store from the file (the line type is read from it).
+    void SetPrinterKey(const char* pszKey, const std::string& strValue);
+    // Parses tests/data/orders/<strName>.json into m_Data; false (with a
+    // test failure) when it does not parse.
+    bool LoadOrder(const std::string& strName);
+    // Parses an order text given inline (CP949) into m_Data.
+    int LoadOrderText(const std::string& strJson);
+    std::string Log() const { return m_Folder.ReadCurrentLog(); }
+
+    testsupport::CTempProgramFolder m_Folder;
+    CPrinterSetting m_Setting;
+    CPrintData m_Data;
+
+private:
+    int m_nOldPrintOrigin = 1;
+};
+
+} // namespace docharness
