@@ -274,6 +274,9 @@ int CPrintBase::IsCheckChar2ByteFirstChar(const std::string& strText, int nStart
                   "CPrintBase::IsCheckChar2ByteFirstChar", strText.c_str(), nSize, nStart, nEnd);
         return 0;
     }
+    if (nEnd <= nStart) {
+        return 0;
+    }
     int nCount = 0;
     for (int i = nStart; i < nEnd;) {
         const int nStep = IsLeadByte(strText[static_cast<size_t>(i)]) ? 2 : 1;
