@@ -1,0 +1,411 @@
+// The priced body shared by the customer and the delivery receipt.
+#include "printing/documents/print_payment_base.h"
+
+#include "foundation/json_ctrl.h"
+#include "foundation/simple_log.h"
+#include "foundation/text_util.h"
+#include "printing/print_data.h"
+#include "printing/printer_communicate.h"
+#include "printing/printer_setting.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+struct SLineBounds
+{
+    int nLineCharacter;
+    int nQtyMin;
+    int nQtyMax;
+    int nAmtMin;
+    int nAmtMax;
+    int nLargeQty;
+    int nLargeAmt;
+};
+
+// Indexed by line type.
+constexpr SLineBounds kLineBounds[] = {
+    {42, 6, 9, 10, 13, 10, 12},
+    {48, 7, 11, 11, 15, 10, 12},
+};
+
+// Widths of the store rows and of the price rows (the value takes the rest).
+constexpr int kStoreLabelWidth = 12;
+constexpr int kPriceLabelWidth = 30;
+
+// One menu element as the receipt prints it.
+struct SPaymentMenu
+{
+    std::string strName;
+    int nCnt = 0;
+    int nAmt = 0;
+    std::vector<std::string> vecOptions;
+};
+
+// A member that should be text; a number in its place is printed as its
+// decimal text, anything else as "".
+std::string MemberText(CjsonCtrl& json, const char* pszKey)
+{
+    try {
+        return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+    } catch (const std::exception&) {
+    }
+    try {
+        return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+    } catch (const std::exception&) {
+    }
+    return std::string();
+}
+
+// A member that should be a whole number. A real is truncated, a number
+// beyond the int range held to it, a text read by its leading digits
+// ("1000" is 1000, "abc" 0); anything else is 0.
+int MemberNumber(CjsonCtrl& json, const char* pszKey)
+{
+    static const int kConversions[] = {JSON_VAL_INT, JSON_VAL_DOUBLE, JSON_VAL_STRING};
+    for (int nValType : kConversions) {
+        try {
+            return CPrintPaymentBase::ToAmount(
+                json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, nValType));
+        } catch (const std::exception&) {
+        }
+    }
+    return 0;
+}
+
+// Parses one menu element; false when it is not a JSON object.
+bool ReadPaymentMenu(const std::string& strText, SPaymentMenu& menu)
+{
+    CjsonCtrl json;
+    if (!json.SetRecvDataLocal(strText, 0, 1) || !json.Root().isObject()) {
+        return false;
+    }
+    menu.strName = MemberText(json, "menuName");
+    menu.nCnt = MemberNumber(json, "cnt");
+    menu.nAmt = MemberNumber(json, "amt");
+    json.JsonValue("options", "", JSON_TYPE_LIST_TREE, 0);
+    json.GetArray(menu.vecOptions);
+    return true;
+}
+
+} // namespace
+
+std::string CPrintPaymentBase::Tag(const char* pszMethod) const
+{
+    std::string strTag(m_pszClassName);
+    strTag += "::";
+    strTag += pszMethod;
+    return strTag;
+}
+
+int CPrintPaymentBase::SetPrintLineCharacterInfo(int nLineType)
+{
+    if (nLineType < 0 || nLineType >= static_cast<int>(std::size(kLineBounds))) {
+        LOG_PRINT(LOG_DEBUG, "[%s] Not Supported Length Type [%d]",
+                  Tag("SetPrintLineCharacterInfo").c_str(), nLineType);
+        return E_LINE_TYPE_NOT_SUPPORTED;
+    }
+    const SLineBounds& bounds = kLineBounds[nLineType];
+    m_nLineCharacter = bounds.nLineCharacter;
+    m_nQtyMin = bounds.nQtyMin;
+    m_nQtyMax = bounds.nQtyMax;
+    m_nAmtMin = bounds.nAmtMin;
+    m_nAmtMax = bounds.nAmtMax;
+    m_nLargeQty = bounds.nLargeQty;
+    m_nLargeAmt = bounds.nLargeAmt;
+    return 0;
+}
+
+int CPrintPaymentBase::ToAmount(const std::string& strNumber)
+{
+    const long long nValue = std::strtoll(strNumber.c_str(), nullptr, 10);
+    if (nValue > INT_MAX) {
+        return INT_MAX;
+    }
+    if (nValue < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(nValue);
+}
+
+std::string CPrintPaymentBase::SignedAmountText(int nValue, bool bMinus)
+{
+    std::string strText = FormatNumber(static_cast<long long>(nValue));
+    return (bMinus && nValue > 0) ? "-" + strText : strText;
+}
+
+std::string CPrintPaymentBase::SignedQuantityText(int nValue, bool bMinus)
+{
+    std::string strText = std::to_string(nValue);
+    return (bMinus && nValue > 0) ? "-" + strText : strText;
+}
+
+int CPrintPaymentBase::GetMemoMode(int nSize)
+{
+    switch (nSize) {
+    case E_PRINT_SIZE_LARGE:
+        return 0x38;
+    case E_PRINT_SIZE_NORMAL:
+        return 0x10;
+    default:
+        return 0x08;
+    }
+}
+
+int CPrintPaymentBase::GetOriginMode(int nSize)
+{
+    switch (nSize) {
+    case E_PRINT_SIZE_LARGE:
+        return 0x30;
+    case E_PRINT_SIZE_NORMAL:
+        return 0x10;
+    default:
+        return 0x00;
+    }
+}
+
+bool CPrintPaymentBase::IsLargeMenuName()
+{
+    return m_pSetting->GetMenunameSize() == E_PRINT_SIZE_LARGE;
+}
+
+int CPrintPaymentBase::PrintRule(char ch)
+{
+    const std::string strRule(static_cast<size_t>(m_nLineCharacter), ch);
+    return m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0);
+}
+
+void CPrintPaymentBase::PrintStoreRows()
+{
+    const std::vector<int> vecWidths = {kStoreLabelWidth, m_nLineCharacter - kStoreLabelWidth - 1};
+    const std::vector<int> vecAligns = {0, 0};
+    const std::string strRows[][2] = {
+        {"상      호 :", m_pPrintData->GetStoreName()},
+        {"사업자번호 :", m_pPrintData->GetBizNo()},
+        {"대  표  자 :", m_pPrintData->GetBossNM()},
+        {"주      소 :", m_pPrintData->GetStoreAddr()},
+    };
+    for (const auto& row : strRows) {
+        PrintColumns(vecWidths, {row[0], row[1]}, vecAligns, 0, 0x00);
+    }
+}
+
+std::string CPrintPaymentBase::GetOwnerMemoLabel()
+{
+    return "[사장님께]" +
+           GetPrintParenText(GetPrintPayTime() + GetPrintParenText(GetPrintPayType()));
+}
+
+std::string CPrintPaymentBase::GetPayTimeBanner()
+{
+    const std::string strPayTime = m_pPrintData->GetPayTime();
+    if (strPayTime == "ON_TIME") {
+        return "- 현장결제" + GetPrintParenText(GetPrintPayType()) + " -";
+    }
+    if (strPayTime == "IN_ADVANCE") {
+        return "- 선결제 -";
+    }
+    return std::string();
+}
+
+std::string CPrintPaymentBase::GetOwnerMemo()
+{
+    std::string strMemo = m_pPrintData->GetReqMemo();
+    return strMemo.empty() ? std::string("없음") : strMemo;
+}
+
+int CPrintPaymentBase::GetPaymentLineMenusCharacter(std::vector<int>& vecWidths,
+                                                    const std::vector<std::string>& vecMenus)
+{
+    const bool bLarge = IsLargeMenuName();
+    const int nQtyMax = bLarge ? m_nLargeQty : m_nQtyMax;
+    const int nAmtMax = bLarge ? m_nLargeAmt : m_nAmtMax;
+    int nQty = bLarge ? m_nLargeQty : m_nQtyMin;
+    int nAmt = bLarge ? m_nLargeAmt : m_nAmtMin;
+    const bool bCancel = IsCancelPrint();
+
+    for (size_t i = 0; i < vecMenus.size(); ++i) {
+        SPaymentMenu menu;
+        if (!ReadPaymentMenu(vecMenus[i], menu)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Menus Fail... Index [%d]",
+                      Tag("GetPaymentLineMenusCharacter").c_str(), static_cast<int>(i));
+            continue;
+        }
+        int nQtyLength = static_cast<int>(SignedQuantityText(menu.nCnt, bCancel).size());
+        int nAmtLength = static_cast<int>(SignedAmountText(menu.nAmt, bCancel).size());
+        // Double-width rows take two columns per byte.
+        if (bLarge) {
+            nQtyLength *= 2;
+            nAmtLength *= 2;
+        }
+        nQty = nQtyLength > nQtyMax ? nQtyMax : std::max(nQty, nQtyLength);
+        nAmt = nAmtLength > nAmtMax ? nAmtMax : std::max(nAmt, nAmtLength);
+    }
+
+    // Three columns and their two separating blanks (doubled in double
+    // width); the name column stays even so whole two-byte characters fit.
+    int nName = m_nLineCharacter - nQty - nAmt - (bLarge ? 4 : 2);
+    if (nName % 2 != 0) {
+        --nName;
+        ++nQty;
+    }
+    vecWidths = {nName, nQty, nAmt};
+    return 0;
+}
+
+int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
+                                         const std::vector<std::string>& vecMenus)
+{
+    const std::string strTag = Tag("PrintPaymentMenus");
+    const int nMenuSize = m_pSetting->GetMenunameSize();
+    int nHeadingMode = 0x00;
+    int nOptionMode = 0x00;
+    if (nMenuSize == E_PRINT_SIZE_LARGE) {
+        nHeadingMode = 0x30;
+        nOptionMode = 0x10;
+    } else if (nMenuSize == E_PRINT_SIZE_NORMAL) {
+        nHeadingMode = 0x10;
+    }
+    const int nMenuMode = nHeadingMode | 0x08;
+    const bool bCancel = IsCancelPrint();
+    const std::string strCancel = bCancel ? "(취소)" : "";
+    const bool bGroupHeadings = m_pSetting->GetPrintOptiongroup() == 1;
+    const std::vector<int> vecAligns = {0, 1, 1};
+
+    PrintColumns(vecWidths, {"메 뉴 명", "수 량", "금 액"}, vecAligns, 0, nHeadingMode);
+    if (PrintRule('-') != 0) {
+        const std::string strRule(static_cast<size_t>(m_nLineCharacter), '-');
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Msg Fail... [%s]", strTag.c_str(), 101,
+                  strRule.c_str());
+    }
+
+    for (size_t i = 0; i < vecMenus.size(); ++i) {
+        SPaymentMenu menu;
+        if (!ReadPaymentMenu(vecMenus[i], menu)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Menus Fail... Index [%d]", strTag.c_str(),
+                      static_cast<int>(i));
+            continue;
+        }
+        PrintColumns(vecWidths,
+                     {strCancel + menu.strName, SignedQuantityText(menu.nCnt, bCancel),
+                      SignedAmountText(menu.nAmt, bCancel)},
+                     vecAligns, 0, nMenuMode);
+
+        std::vector<PrintOptionInfo> vecRecords;
+        std::vector<std::string> vecGroups;
+        GetMenuOptionsInfo(menu.vecOptions, vecRecords, vecGroups);
+        // Options print group by group, whatever order the order lists them in.
+        for (const std::string& strGroup : vecGroups) {
+            const bool bHeading =
+                bGroupHeadings && !strGroup.empty() && strGroup != OPTION_GROUP_NAME_EMPTY;
+            if (bHeading) {
+                const std::string strHeading = "- " + strCancel + strGroup;
+                m_pPrinter->Printer_Send_Msg(strHeading.c_str(), 1, nOptionMode, 0);
+            }
+            const std::string strPrefix = (bHeading ? "  : " : "- ") + strCancel;
+            for (const PrintOptionInfo& option : vecRecords) {
+                if (option.strGroupName != strGroup) {
+                    continue;
+                }
+                PrintColumns(vecWidths,
+                             {strPrefix + option.strName,
+                              SignedQuantityText(ToAmount(option.strCnt), bCancel),
+                              SignedAmountText(ToAmount(option.strTotAmt), bCancel)},
+                             vecAligns, 1, nOptionMode);
+            }
+        }
+        m_pPrinter->Printer_Send_LineFeed(1);
+    }
+
+    if (PrintRule('-') != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail...", strTag.c_str(), 102);
+    }
+    return 0;
+}
+
+int CPrintPaymentBase::PrintPaymentMenusInfo()
+{
+    const std::vector<std::string>& vecMenus = m_pPrintData->GetMenus();
+    std::vector<int> vecWidths;
+    GetPaymentLineMenusCharacter(vecWidths, vecMenus);
+    PrintPaymentMenus(vecWidths, vecMenus);
+    return 0;
+}
+
+void CPrintPaymentBase::PrintPriceRow(const std::string& strLabel, const std::string& strAmount)
+{
+    PrintColumns({kPriceLabelWidth, m_nLineCharacter - kPriceLabelWidth - 1}, {strLabel, strAmount},
+                 {0, 1}, 0, 0x00);
+}
+
+void CPrintPaymentBase::PrintPaymentDiscountAndTotal()
+{
+    const std::string strTag = Tag("PrintPaymentPriceInfo");
+    int nPointSum = 0;
+    int nGiftCardSum = 0;
+    int nTakeoutSum = 0;
+    int nVoucherSum = 0;
+    int nOtherSum = 0;
+    std::vector<int> vecServiceCoupons;
+    std::vector<int> vecOwnerCoupons;
+    GetDiscountAmtInfo(nPointSum, nGiftCardSum, nTakeoutSum, nVoucherSum, vecServiceCoupons,
+                       vecOwnerCoupons, nOtherSum);
+
+    // A normal receipt shows deductions negative; a cancel print shows
+    // them without sign (its menus and total are the negative ones).
+    const bool bDeductionMinus = !IsCancelPrint();
+    const size_t nCoupons = vecOwnerCoupons.size() + vecServiceCoupons.size();
+    char szLabel[32];
+    int nNumber = 0;
+    bool bPrinted = false;
+    for (int nAmount : vecOwnerCoupons) {
+        ++nNumber;
+        if (nCoupons == 1) {
+            std::snprintf(szLabel, sizeof(szLabel), "%s", "쿠폰(사장님)");
+        } else {
+            std::snprintf(szLabel, sizeof(szLabel), "쿠폰%d(사장님)", nNumber);
+        }
+        PrintPriceRow(szLabel, SignedAmountText(nAmount, bDeductionMinus));
+        bPrinted = true;
+    }
+    for (int nAmount : vecServiceCoupons) {
+        ++nNumber;
+        if (nCoupons == 1) {
+            std::snprintf(szLabel, sizeof(szLabel), "%s", "쿠폰");
+        } else {
+            std::snprintf(szLabel, sizeof(szLabel), "쿠폰%d", nNumber);
+        }
+        PrintPriceRow(szLabel, SignedAmountText(nAmount, bDeductionMinus));
+        bPrinted = true;
+    }
+    if (nTakeoutSum > 0) {
+        PrintPriceRow("픽업할인", SignedAmountText(nTakeoutSum, bDeductionMinus));
+        bPrinted = true;
+    }
+    if (bPrinted && PrintRule('-') != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail...", strTag.c_str(), 111);
+    }
+
+    const std::pair<const char*, int> sums[] = {
+        {"포인트", nPointSum},
+        {"충전금", nGiftCardSum},
+        {"모바일상품권", nVoucherSum},
+        {"기타할인", nOtherSum},
+    };
+    bPrinted = false;
+    for (const auto& [pszLabel, nSum] : sums) {
+        if (nSum > 0) {
+            PrintPriceRow(pszLabel, SignedAmountText(nSum, bDeductionMinus));
+            bPrinted = true;
+        }
+    }
+    if (bPrinted && PrintRule('-') != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail...", strTag.c_str(), 112);
+    }
+
+    PrintPriceRow("총 결제금액",
+                  SignedAmountText(ToAmount(m_pPrintData->GetPayAmt()), IsCancelPrint()));
+}
