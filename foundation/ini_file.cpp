@@ -310,31 +310,43 @@ void SetKey(std::vector<SIniLine>& vLines, const std::string& strSection, const 
 
 } // namespace
 
-std::string IniGetString(const char* pszSection, const char* pszKey, const char* pszDefault,
-                         const char* pszPath, size_t nBufferSize)
+struct CIniSnapshot::SLines
+{
+    std::vector<SIniLine> vLines;
+};
+
+CIniSnapshot::CIniSnapshot(const char* pszPath) : m_pLines(std::make_unique<SLines>())
+{
+    std::string strContent;
+    if (pszPath != nullptr && platform::ReadFileContent(pszPath, strContent)) {
+        m_pLines->vLines = SplitLines(strContent);
+    }
+}
+
+CIniSnapshot::~CIniSnapshot() = default;
+
+std::string CIniSnapshot::GetString(const char* pszSection, const char* pszKey,
+                                    const char* pszDefault, size_t nBufferSize) const
 {
     if (nBufferSize == 0) {
         return "";
     }
     // Like the original call, trailing blanks of the default are dropped.
     std::string strResult = Trim(pszDefault != nullptr ? pszDefault : "");
-    std::string strContent;
-    if (pszSection != nullptr && pszKey != nullptr && pszPath != nullptr &&
-        platform::ReadFileContent(pszPath, strContent)) {
-        std::vector<SIniLine> vLines = SplitLines(strContent);
-        long nIndex = FindKey(vLines, pszSection, pszKey);
+    if (pszSection != nullptr && pszKey != nullptr) {
+        long nIndex = FindKey(m_pLines->vLines, pszSection, pszKey);
         if (nIndex >= 0) {
-            strResult = StripQuotes(vLines[static_cast<size_t>(nIndex)].strValue);
+            strResult = StripQuotes(m_pLines->vLines[static_cast<size_t>(nIndex)].strValue);
         }
     }
     return Truncate(strResult, nBufferSize - 1);
 }
 
-int IniGetInt(const char* pszSection, const char* pszKey, int nDefault, const char* pszPath)
+int CIniSnapshot::GetInt(const char* pszSection, const char* pszKey, int nDefault) const
 {
     // The original reads into a 30-character buffer; an empty value counts
     // as absent.
-    std::string strValue = IniGetString(pszSection, pszKey, "", pszPath, 30);
+    std::string strValue = GetString(pszSection, pszKey, "", 30);
     if (strValue.empty()) {
         return nDefault;
     }
@@ -353,6 +365,20 @@ int IniGetInt(const char* pszSection, const char* pszKey, int nDefault, const ch
         nValue = 0u - nValue;
     }
     return static_cast<int>(nValue);
+}
+
+std::string IniGetString(const char* pszSection, const char* pszKey, const char* pszDefault,
+                         const char* pszPath, size_t nBufferSize)
+{
+    if (pszSection == nullptr || pszKey == nullptr) {
+        return CIniSnapshot(nullptr).GetString(pszSection, pszKey, pszDefault, nBufferSize);
+    }
+    return CIniSnapshot(pszPath).GetString(pszSection, pszKey, pszDefault, nBufferSize);
+}
+
+int IniGetInt(const char* pszSection, const char* pszKey, int nDefault, const char* pszPath)
+{
+    return CIniSnapshot(pszPath).GetInt(pszSection, pszKey, nDefault);
 }
 
 bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszValue,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 // The value of [pszSection] pszKey, or pszDefault (null: "") when absent.
@@ -17,6 +18,28 @@ std::string IniGetString(const char* pszSection, const char* pszKey, const char*
 // The value read as an integer: optional sign, then leading decimal digits
 // ("12abc" is 12, "abc" is 0); nDefault when the key is absent.
 int IniGetInt(const char* pszSection, const char* pszKey, int nDefault, const char* pszPath);
+
+// One read of an INI file for many lookups: the same answers as
+// IniGetString / IniGetInt give on the file as it was when the snapshot was
+// taken. For callers that read a group of keys at once (the shop data of
+// every printed order), so the file is read and split once, not per key.
+class CIniSnapshot
+{
+public:
+    // A missing or unreadable file (or a null path) reads as empty.
+    explicit CIniSnapshot(const char* pszPath);
+    ~CIniSnapshot();
+    CIniSnapshot(const CIniSnapshot&) = delete;
+    CIniSnapshot& operator=(const CIniSnapshot&) = delete;
+
+    std::string GetString(const char* pszSection, const char* pszKey, const char* pszDefault,
+                          size_t nBufferSize = 260) const;
+    int GetInt(const char* pszSection, const char* pszKey, int nDefault) const;
+
+private:
+    struct SLines;
+    std::unique_ptr<SLines> m_pLines;
+};
 
 // Writes a value, creating the file and section as needed. A null key
 // deletes the whole section; a null value deletes the key. False when the

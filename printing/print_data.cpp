@@ -85,19 +85,20 @@ void CPrintData::ReadStoreData()
 {
     const std::string strConfigPath =
         platform::JoinPath(platform::GetProgramFolder(), "Config.ini");
-    const char* pszPath = strConfigPath.c_str();
-    m_strStoreAddr = IniGetString(kStoreSection, "Addr", "", pszPath, kStoreBufferSize);
-    m_strStoreName = IniGetString(kStoreSection, "Name", "", pszPath, kStoreBufferSize);
-    m_strBossNM = IniGetString(kStoreSection, "BossNM", "", pszPath, kStoreBufferSize);
-    m_strBizNo = IniGetString(kStoreSection, "BizNo", "", pszPath, kStoreBufferSize);
-    m_strStoreTel = IniGetString(kStoreSection, "Tel", "", pszPath, kStoreBufferSize);
+    // One read of Config.ini for every shop value of this order.
+    const CIniSnapshot config(strConfigPath.c_str());
+    m_strStoreAddr = config.GetString(kStoreSection, "Addr", "", kStoreBufferSize);
+    m_strStoreName = config.GetString(kStoreSection, "Name", "", kStoreBufferSize);
+    m_strBossNM = config.GetString(kStoreSection, "BossNM", "", kStoreBufferSize);
+    m_strBizNo = config.GetString(kStoreSection, "BizNo", "", kStoreBufferSize);
+    m_strStoreTel = config.GetString(kStoreSection, "Tel", "", kStoreBufferSize);
 
     if (PrinterSetting().GetPrintOrigin() == 1) {
-        ReadOriginNotice(strConfigPath);
+        ReadOriginNotice(config);
     }
 }
 
-void CPrintData::ReadOriginNotice(const std::string& strConfigPath)
+void CPrintData::ReadOriginNotice(const CIniSnapshot& config)
 {
     const std::string strNoticePath =
         platform::JoinPath(platform::GetProgramFolder(), kNoticeFileName);
@@ -127,7 +128,7 @@ void CPrintData::ReadOriginNotice(const std::string& strConfigPath)
         }
     }
     if (!bFromFile) {
-        m_strCOA = IniGetString(kStoreSection, "COA", "", strConfigPath.c_str(), kStoreBufferSize);
+        m_strCOA = config.GetString(kStoreSection, "COA", "", kStoreBufferSize);
     }
     ExpandLineBreaks(m_strCOA);
     if (pFile != nullptr) {

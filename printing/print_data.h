@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class CIniSnapshot;
+
 class CPrintData
 {
 public:
@@ -82,7 +84,7 @@ public:
 
 private:
     void ReadStoreData();
-    void ReadOriginNotice(const std::string& strConfigPath);
+    void ReadOriginNotice(const CIniSnapshot& config);
 
     int m_bSetJsonData = 0;
 
