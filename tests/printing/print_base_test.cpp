@@ -120,6 +120,7 @@ TEST(PrintBaseWrapTest, LinesOfTheWrap)
         {"mixed ASCII and Hangul", 5, "AB가나다", 0, 0, 0, {"AB가", "나다"}, 5},
         // Columns narrower than a character still move on one whole character.
         {"width 1 keeps syllables whole", 1, "가나", 0, 0, 0, {"가", "나"}, 1},
+        {"a negative width moves on character by character", -3, "A가", 0, 0, 0, {"A", "가"}, -3},
         {"width 4 with indent ends", 4, "ABCDEF", 0, 1, 0, {"ABCD", "    E", "    F"}, 4},
         {"a truncated lead byte at the end stays last", 2, "AB\xB0", 0, 0, 0, {"AB", "\xB0"}, 2},
     };
