@@ -360,6 +360,31 @@ TEST_F(ToastCtrlProcessTest, WorkerPostsPushedMessagesAndSurvivesAStall)
               std::string::npos);
 }
 
+// The settings-event reload runs on another thread while the worker
+// reads the shop texts for its messages.
+TEST_F(ToastCtrlProcessTest, ShopInfoReloadWhileTheWorkerPosts)
+{
+    CTlsServer server(m_Ca, Reply200());
+    WriteConfig(server.Port());
+    CToastCtrlProcess toast;
+    ASSERT_EQ(toast.StartCtrlProcess(), 0);
+    std::thread reloader([&] {
+        for (int i = 0; i < 200; ++i) {
+            toast.LoadShopInfo();
+        }
+    });
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(toast.ToastPush(2, "message %d", i), 1);
+    }
+    reloader.join();
+    ASSERT_TRUE(server.WaitForConnectionsEnded(3, 20000));
+    for (int i = 0; i < 3; ++i) {
+        Json::Value body = BodyOf(server.Requests().at(static_cast<size_t>(i)));
+        EXPECT_EQ(body["text"].asString(), "message " + std::to_string(i));
+        EXPECT_EQ(body["botName"].asString(), Utf8FromCp949("젤코르 분식"));
+    }
+}
+
 // A stand-in main window: its own thread runs what is sent to it, the
 // sender waits; it keeps what each toast record held and frees it.
 class CFakeMainWindow
