@@ -123,6 +123,9 @@ const SGoldenCase kGoldenCases[] = {
     // Reservation paid by mobile phone with a point discount, and its cancel.
     {"receipt_reservation_point_42", "receipt_point_discount", 0, 42, 0, 1, 2, 1},
     {"receipt_reservation_point_cancel_42", "receipt_point_discount", 2, 42, 0, 1, 2, 1},
+    // Reserved pickup and reserved reservation, paid in advance and at the shop.
+    {"receipt_reserved_pickup_42", "receipt_reserved_pickup", 0, 42, 0, 1, 2, 1},
+    {"receipt_reserved_reservation_48", "receipt_reserved_reservation", 0, 48, 1, 1, 1, 1},
     // Every discount type, coupons of both kinds.
     {"receipt_all_discounts_42", "receipt_all_discounts", 0, 42, 0, 1, 2, 1},
     {"receipt_all_discounts_cancel_48", "receipt_all_discounts", 2, 48, 0, 1, 2, 1},
