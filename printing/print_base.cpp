@@ -216,6 +216,28 @@ void CPrintBase::SetPrintRelayDataInfo(int nWidth, const std::string& strText, i
     }
     pInfo->vecLines.clear();
     pInfo->nWidth = (pInfo->nMode & PRINT_MODE_DOUBLE_WIDTH) != 0 ? nWidth / 2 : nWidth;
+
+    // A text with line breaks (a memo, the origin notice) is wrapped line by
+    // line: counting the CR LF as columns would break the next line early
+    // and leave fragments on lines of their own. A text without breaks is
+    // one paragraph, wrapped exactly as before.
+    size_t nStart = 0;
+    for (;;) {
+        size_t nBreak = strText.find('\n', nStart);
+        if (nBreak == std::string::npos) {
+            WrapParagraph(strText.substr(nStart), bRightAlign, pInfo, bIndent);
+            break;
+        }
+        size_t nEnd = (nBreak > nStart && strText[nBreak - 1] == '\r') ? nBreak - 1 : nBreak;
+        WrapParagraph(strText.substr(nStart, nEnd - nStart), bRightAlign, pInfo, bIndent);
+        nStart = nBreak + 1;
+    }
+    pInfo->nLineCount = static_cast<int>(pInfo->vecLines.size());
+}
+
+void CPrintBase::WrapParagraph(const std::string& strText, int bRightAlign, PrintDataInfo* pInfo,
+                               int bIndent)
+{
     const int nLineWidth = pInfo->nWidth;
     const bool bIndentOn = bIndent == 1;
 
@@ -263,7 +285,6 @@ void CPrintBase::SetPrintRelayDataInfo(int nWidth, const std::string& strText, i
         }
         pInfo->vecLines.push_back(std::move(strLine));
     } while (nRemaining > 0);
-    pInfo->nLineCount = static_cast<int>(pInfo->vecLines.size());
 }
 
 int CPrintBase::IsCheckChar2ByteFirstChar(const std::string& strText, int nStart, int nEnd)

@@ -132,7 +132,9 @@ public:
     // Wraps strText to nWidth (halved when pInfo->nMode has 0x20) into
     // pInfo. Full lines are never aligned; the last line gets blanks in
     // front when bRightAlign is 1. With bIndent 1 every line after the first
-    // starts with four blanks. An empty text yields one empty line.
+    // starts with four blanks. An empty text yields one empty line. Line
+    // breaks in the text (CR LF or LF) end a line; each line of the text is
+    // wrapped on its own.
     static void SetPrintRelayDataInfo(int nWidth, const std::string& strText, int bRightAlign,
                                       PrintDataInfo* pInfo, int bIndent);
 
@@ -208,4 +210,9 @@ protected:
     // The store SetPrintData was given; documents read their sizes, copy
     // counts and options from it.
     CPrinterSetting* m_pSetting = nullptr;
+
+private:
+    // The wrap of one line of text (no line breaks in it), appended to pInfo.
+    static void WrapParagraph(const std::string& strText, int bRightAlign, PrintDataInfo* pInfo,
+                              int bIndent);
 };

@@ -123,6 +123,19 @@ TEST(PrintBaseWrapTest, LinesOfTheWrap)
         {"a negative width moves on character by character", -3, "A가", 0, 0, 0, {"A", "가"}, -3},
         {"width 4 with indent ends", 4, "ABCDEF", 0, 1, 0, {"ABCD", "    E", "    F"}, 4},
         {"a truncated lead byte at the end stays last", 2, "AB\xB0", 0, 0, 0, {"AB", "\xB0"}, 2},
+        // A memo's line breaks end lines; each line wraps on its own, so the
+        // break never eats columns of the next line.
+        {"CR LF ends a line", 10, "AB\r\nCDEFGHIJKLMN", 0, 0, 0, {"AB", "CDEFGHIJKL", "MN"}, 10},
+        {"LF alone ends a line", 4, "A\n가나다", 0, 0, 0, {"A", "가나", "다"}, 4},
+        {"an empty line between breaks stays", 5, "A\r\n\r\nB", 0, 0, 0, {"A", "", "B"}, 5},
+        {"each line of a right-aligned text is aligned",
+         4,
+         "A\r\nBC",
+         1,
+         0,
+         0,
+         {"   A", "  BC"},
+         4},
     };
     for (const SWrapCase& c : cases) {
         SCOPED_TRACE(c.pszName);
