@@ -1,0 +1,545 @@
+// CPrintCtrlProcess with real documents on real sockets: printers are local
+// TCP listeners configured as network printers in Config.ini; the agent is
+// the stand-in library whose journal shows the pop-up requests.
+#include "agent/nubeq_dll_mngr.h"
+#include "foundation/ini_file.h"
+#include "foundation/window_sink.h"
+#include "pipeline/print_ctrl_process.h"
+#include "pipeline/toast_ctrl_process.h"
+#include "printing/print_base.h"
+#include "printing/printer_setting.h"
+#include "tests/support/cp949.h"
+#include "tests/support/program_folder.h"
+#include "tests/support/tcp_listener.h"
+
+#include <atomic>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <json/reader.h>
+#include <json/value.h>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using testsupport::CTcpListener;
+using testsupport::CTempProgramFolder;
+using testsupport::Utf8FromCp949;
+
+std::string DataFile(const std::string& strRelative)
+{
+    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
+    std::string strText = testsupport::ReadWholeFile(path.string());
+    EXPECT_FALSE(strText.empty()) << "missing test data " << path;
+    return strText;
+}
+
+// Documents end with a cut (ESC i): one per printed copy.
+int CutCount(const std::string& strBytes)
+{
+    int nCount = 0;
+    for (size_t nPos = strBytes.find("\x1bi"); nPos != std::string::npos;
+         nPos = strBytes.find("\x1bi", nPos + 2)) {
+        ++nCount;
+    }
+    return nCount;
+}
+
+size_t Occurrences(const std::string& strText, const std::string& strPart)
+{
+    size_t nCount = 0;
+    for (size_t nPos = strText.find(strPart); nPos != std::string::npos;
+         nPos = strText.find(strPart, nPos + strPart.size())) {
+        ++nCount;
+    }
+    return nCount;
+}
+
+Json::Value Parse(const std::string& strText)
+{
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
+    Json::Value value;
+    std::string strErrors;
+    EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
+        << strText;
+    return value;
+}
+
+// How one printer is set up in Config.ini.
+struct SPrinterConf
+{
+    int nUse = 0;
+    int nRcp = 0;
+    int nLanPort = 0; // network printer on 127.0.0.1 when > 0
+    int nComPort = 0; // serial printer when > 0
+};
+
+// The main window's toast handling, counted.
+class CToastCounter
+{
+public:
+    CToastCounter()
+    {
+        InstallMainWindowSink([](unsigned, uintptr_t, intptr_t) { return false; },
+                              [this](unsigned nMsg, uintptr_t, intptr_t lParam) -> intptr_t {
+                                  if (nMsg == WM_TRAY_SHOW_TOAST) {
+                                      delete reinterpret_cast<ToastRequestInfo*>(lParam);
+                                      ++m_nToasts;
+                                  }
+                                  return 0;
+                              });
+    }
+    ~CToastCounter() { RemoveMainWindowSink(); }
+    int Count() const { return m_nToasts; }
+
+private:
+    std::atomic<int> m_nToasts{0};
+};
+
+class PrintCtrlProcessTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Folder.StartLog());
+        std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
+        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini"));
+        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+        m_pAgent = std::make_unique<CNubeqDllMngr>();
+        m_Setting.SetConfigFilePath(m_Folder.File("Config.ini").c_str());
+        m_pPrint = std::make_unique<CPrintCtrlProcess>(m_Toast, *m_pAgent, m_Setting);
+    }
+
+    void ConfigurePrinters(const SPrinterConf& first, const SPrinterConf& second)
+    {
+        const std::string strConfig = m_Folder.File("Config.ini");
+        const char* pszConfig = strConfig.c_str();
+        auto write = [&](int nPrinter, const char* pszKey, const std::string& strValue) {
+            std::string strKey = "Printer" + std::to_string(nPrinter) + pszKey;
+            ASSERT_TRUE(IniWriteString("PRINTER", strKey.c_str(), strValue.c_str(), pszConfig));
+        };
+        const SPrinterConf* confs[] = {&first, &second};
+        for (int i = 0; i < 2; ++i) {
+            const SPrinterConf& conf = *confs[i];
+            write(i + 1, "Name", i == 0 ? "KITCHEN" : "COUNTER");
+            write(i + 1, "Use", std::to_string(conf.nUse));
+            write(i + 1, "Rcp", std::to_string(conf.nRcp));
+            write(i + 1, "LanPrintUse", conf.nLanPort > 0 ? "1" : "0");
+            write(i + 1, "LanPrintIP", conf.nLanPort > 0 ? "127.0.0.1" : "");
+            write(i + 1, "LanPrintPort", std::to_string(conf.nLanPort));
+            write(i + 1, "Port", std::to_string(conf.nComPort));
+        }
+        ASSERT_TRUE(IniWriteString("PRINTER", "PickupPaymentPrintCnt", "1", pszConfig));
+        ASSERT_EQ(1, m_Setting.ReadFilePrintInfo(1));
+    }
+
+    // A serial port whose device does not exist: every open fails at once.
+    int MissingSerialPort()
+    {
+        std::filesystem::create_directories(m_Folder.File("dosdevices"));
+        std::filesystem::create_symlink(m_Folder.File("no-such-device"),
+                                        m_Folder.File("dosdevices/com7"));
+        return 7;
+    }
+
+    // Every report message queued so far, in order.
+    std::vector<std::pair<int, std::string>> Reports()
+    {
+        std::vector<std::pair<int, std::string>> vecReports;
+        while (m_Toast.ToastQueueCount() > 0) {
+            int nLevel = 0;
+            std::string strMsg;
+            if (m_Toast.PopToastQueueCtrlData(nLevel, strMsg) == 1) {
+                vecReports.emplace_back(nLevel, strMsg);
+            }
+        }
+        return vecReports;
+    }
+
+    std::vector<Json::Value> Journal()
+    {
+        std::vector<Json::Value> vecLines;
+        std::istringstream stream(m_Folder.ReadFile("agent_journal.jsonl"));
+        std::string strLine;
+        while (std::getline(stream, strLine)) {
+            vecLines.push_back(Parse(strLine));
+        }
+        return vecLines;
+    }
+
+    static std::string OrderArray(std::initializer_list<const char*> orders)
+    {
+        std::string strArray = "[";
+        for (const char* pszOrder : orders) {
+            strArray += (strArray.size() > 1 ? "," : "") + DataFile(pszOrder);
+        }
+        return strArray + "]";
+    }
+
+    CTempProgramFolder m_Folder;
+    CPrinterSetting m_Setting;
+    CToastCtrlProcess m_Toast;
+    std::unique_ptr<CNubeqDllMngr> m_pAgent;
+    std::unique_ptr<CPrintCtrlProcess> m_pPrint;
+};
+
+TEST(PrintCtrlProcessTextTest, PrintTypeText)
+{
+    struct SCase
+    {
+        int nType;
+        int nMode;
+        const char* pszText;
+    } cases[] = {
+        {0x7, 0, "주문서/영수증 프린트 요청"},
+        {0x1, 3, "주문서 프린트 요청 [취소재출력] "},
+        {0x6, 2, "영수증 프린트 요청 [취소] "},
+        {0x4, 1, "영수증 프린트 요청 [재출력] "},
+        {0x10000001, 0, "주문서/테스트 프린트 요청"},
+        {0x0, 0, " 프린트 요청"},
+        {0x107, 3, "매출 내역"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(Utf8FromCp949(c.pszText),
+                  Utf8FromCp949(CPrintCtrlProcess::MakePrintTypeText(c.nType, c.nMode)))
+            << std::hex << c.nType << " mode " << c.nMode;
+    }
+}
+
+TEST(PrintCtrlProcessTextTest, RealUsePrintTypeAndConfiguredPorts)
+{
+    PrintInfo network;
+    network.PortType = 1;
+    SetPrintInfoText(network.LanPrintIP, std::string("10.0.0.9"));
+    network.LanPrintPort = 9100;
+    PrintInfo serial;
+    serial.Port = 3;
+    serial.BaudRate = 9600;
+    PrintInfo spooler;
+    spooler.PortType = 2;
+    SetPrintInfoText(spooler.UsbName, std::string("Kitchen"));
+    PrintInfo slowSerial = serial;
+    slowSerial.BaudRate = 4800;
+    PrintInfo noAddress = network;
+    noAddress.LanPrintIP[0] = '\0';
+    PrintInfo unknownType = network;
+    unknownType.PortType = 3;
+    EXPECT_EQ(1, CPrintCtrlProcess::IsSetPrinterData(&network));
+    EXPECT_EQ(1, CPrintCtrlProcess::IsSetPrinterData(&serial));
+    EXPECT_EQ(1, CPrintCtrlProcess::IsSetPrinterData(&spooler));
+    EXPECT_EQ(0, CPrintCtrlProcess::IsSetPrinterData(&slowSerial));
+    EXPECT_EQ(0, CPrintCtrlProcess::IsSetPrinterData(&noAddress));
+    EXPECT_EQ(0, CPrintCtrlProcess::IsSetPrinterData(&unknownType));
+    EXPECT_EQ(0, CPrintCtrlProcess::IsSetPrinterData(nullptr));
+
+    struct SCase
+    {
+        const char* pszName;
+        int nUse;
+        int nRcp;
+        const PrintInfo* pPort;
+        int nType;
+        int nMode;
+        int bAnySheet;
+        int bAnyReceipt;
+        int nExpected;
+    } cases[] = {
+        {"sheet printer, accept", 1, 0, &network, 0x7, 0, 1, 1, 0x1},
+        {"receipt printer, accept", 0, 1, &network, 0x7, 0, 1, 1, 0x6},
+        {"both, sales bit never", 1, 1, &network, 0x107, 0, 1, 1, 0x7},
+        {"reprint, nobody prints sheets", 0, 1, &network, 0x1, 1, 0, 1, 0x1},
+        {"reprint, unconfigured port", 0, 0, &noAddress, 0x7, 1, 0, 0, 0x0},
+        {"reprint, other printer prints sheets", 0, 1, &network, 0x1, 1, 1, 1, 0x0},
+        {"first print, nobody prints anything", 0, 0, &network, 0x7, 0, 0, 0, 0x0},
+        {"reprint, nobody prints receipts", 1, 0, &serial, 0x6, 3, 1, 0, 0x6},
+    };
+    for (const SCase& c : cases) {
+        PrintInfo info = *c.pPort;
+        info.Use = c.nUse;
+        info.Rcp = c.nRcp;
+        EXPECT_EQ(c.nExpected, CPrintCtrlProcess::GetRealUsePrintType(c.nType, &info, c.nMode,
+                                                                      c.bAnySheet, c.bAnyReceipt))
+            << c.pszName;
+    }
+    EXPECT_EQ(0, CPrintCtrlProcess::GetRealUsePrintType(0x7, nullptr, 1, 0, 0));
+}
+
+TEST(PrintCtrlProcessTextTest, IncludeStatusData)
+{
+    struct SCase
+    {
+        const char* pszData;
+        const char* pszStatus;
+        int nExpected;
+    } cases[] = {
+        {"[{\"status\":\"ACCEPTED\"},{\"status\":\"COMPLETED\"}]", "COMPLETED", 1},
+        {"[{\"status\":\"COMPLETED \"}]", "COMPLETED", 0},
+        {"[{\"status\":\"completed\"}]", "COMPLETED", 0},
+        {"[{\"status\":7},{\"status\":\"CANCELED\"}]", "CANCELED", 1},
+        {"[{\"no\":\"1\"}]", "CANCELED", 0},
+        {"[]", "COMPLETED", 0},
+        {"not json", "COMPLETED", 0},
+        {"[[1],{\"status\":\"CANCELED\"}]", "CANCELED", 1},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(c.nExpected, CPrintCtrlProcess::IsIncludeStatusData(c.pszData, c.pszStatus))
+            << c.pszData;
+    }
+}
+
+// The event table: each event's documents and mode show in the request text
+// of the report that an unreadable order produces on printer 1.
+TEST_F(PrintCtrlProcessTest, EventTableChoosesTypesAndModes)
+{
+    CTcpListener printer;
+    ConfigurePrinters({1, 1, printer.Port(), 0}, {});
+    const char* pszBroken = "{\"status\":\"%s\",\"desc\":{}}";
+    auto broken = [&](const char* pszStatus) {
+        char szOrder[128];
+        std::snprintf(szOrder, sizeof(szOrder), pszBroken, pszStatus);
+        return std::string("[") + szOrder + "]";
+    };
+    struct SCase
+    {
+        int nEventId;
+        std::string strData;
+        const char* pszReport; // the first report message
+        const char* pszType;   // requested type in the log
+    } cases[] = {
+        {36001, broken("NEW"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (주문서/영수증 프린트 "
+         "요청)\r\nNo : ",
+         "요청Type(00000007)"},
+        {36003, broken("NEW"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (주문서/영수증 프린트 "
+         "요청)\r\nNo : ",
+         "요청Type(00000007)"},
+        {36006, broken("COMPLETED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (영수증 프린트 요청 "
+         "[취소] )\r\nNo : ",
+         "요청Type(00000006)"},
+        {36101, broken("ACCEPTED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (주문서 프린트 요청 "
+         "[취소] )\r\nNo : ",
+         "요청Type(00000001)"},
+        {36102, broken("CANCELED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (주문서 프린트 요청 "
+         "[취소재출력] )\r\nNo : ",
+         "요청Type(00000001)"},
+        {36102, broken("COMPLETED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (주문서 프린트 요청 "
+         "[재출력] )\r\nNo : ",
+         "요청Type(00000001)"},
+        {36103, broken("COMPLETED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (영수증 프린트 요청 "
+         "[재출력] )\r\nNo : ",
+         "요청Type(00000006)"},
+        {36104, broken("CANCELED"),
+         "[CPrintCtrlProcess::PrintOrderData] KITCHEN Jsondata 세팅 실패 (영수증 프린트 요청 "
+         "[취소재출력] )\r\nNo : ",
+         "요청Type(00000006)"},
+        {36105, "[1]", "[CPrintCtrlProcess::PrintSalesData] KITCHEN Jsondata 세팅 실패 (매출 내역)",
+         "요청Type(00000100)"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.nEventId);
+        const size_t nLogBefore = m_Folder.ReadCurrentLog().size();
+        EXPECT_EQ(0, m_pPrint->PrintProcess(c.nEventId, c.strData));
+        std::vector<std::pair<int, std::string>> reports = Reports();
+        // The order never prints, so the printer is tried in every pass.
+        ASSERT_EQ(4u, reports.size());
+        EXPECT_EQ(0, reports[0].first);
+        EXPECT_EQ(Utf8FromCp949(c.pszReport), Utf8FromCp949(reports[0].second));
+        const std::string strLog = m_Folder.ReadCurrentLog().substr(nLogBefore);
+        EXPECT_NE(std::string::npos, strLog.find(c.pszType));
+        // Failed documents are not open failures.
+        EXPECT_EQ(0, m_pPrint->FailCount());
+    }
+
+    // A completion prints nothing; an unknown event is refused and reported once.
+    const int nConnections = printer.Connections();
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36002, OrderArray({"orders/pickup_order.json"})));
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(6, m_pPrint->PrintProcess(36999, OrderArray({"orders/pickup_order.json"})));
+    std::vector<std::pair<int, std::string>> reports = Reports();
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ(0, reports[0].first);
+    EXPECT_EQ(Utf8FromCp949("[CPrintCtrlProcess::PrintProcess] 지원하지 않는 타입 [Event ID : "
+                            "36999]  ( 프린트 요청)"),
+              Utf8FromCp949(reports[0].second));
+    EXPECT_NE(std::string::npos,
+              m_Folder.ReadCurrentLog().find(
+                  "[CPrintCtrlProcess::PrintProcess] EventID [36999] Not Support"));
+    EXPECT_EQ(nConnections, printer.Connections());
+}
+
+TEST_F(PrintCtrlProcessTest, WorkerPrintsAnAcceptedOrderOnPrinterOne)
+{
+    CTcpListener printer;
+    ConfigurePrinters({1, 1, printer.Port(), 0}, {});
+    ASSERT_EQ(0, m_pPrint->StartCtrlProcess());
+    ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36001, OrderArray({"orders/pickup_order.json"})));
+    ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36001, "[]"));
+    ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36999, "[]"));
+
+    // The kitchen order sheet and the customer receipt (no delivery receipt
+    // for a pickup order), then the job's end.
+    std::string strLog;
+    for (int i = 0; i < 200; ++i) {
+        strLog = m_Folder.ReadCurrentLog();
+        if (strLog.find("EventID [36999] Not Support") != std::string::npos) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(printer.WaitForClientClose(5000));
+    const std::string strBytes = printer.Received();
+    EXPECT_EQ(2, CutCount(strBytes));
+    EXPECT_EQ(1, printer.Connections());
+    EXPECT_EQ(0, m_pPrint->FailCount());
+    for (const char* pszLine : {
+             "[CPrintCtrlProcess::PrintProcess] EventInfo [36001]",
+             "[CPrintCtrlProcess::PrintProcess] 주문 수락(or 자동 수락) 프린트!!!",
+             "[CPrintCtrlProcess::PrintOrderData] 프린터(1) 출력 요청... 주문서출력설정(1) "
+             "영수증출력설정(1), 요청Type(00000007) / 출력Type(00000007)",
+             "[CPrintCtrlProcess::PrintOrderData] Printer(1) Success. Delete Try List",
+             "[CPrintCtrlProcess::PrintOrderData] 프린터(2) 출력 할게 없음... 주문서출력설정(0) "
+             "영수증출력설정(0), 요청Type(00000007) / 출력Type(00000000), AnyUse(1:1)",
+             "[CPrintCtrlProcess::PrintOrderData] Parsing 실패, Array Size 0",
+             "[CPrintCtrlProcess::PrintProcess] EventID [36001] PrintType [7] Print Fail...",
+             "[CPrintCtrlProcess::ThreadPrintCtrlProcess] Print Fail... EventType [36001]",
+             "[CPrintCtrlProcess::ThreadPrintCtrlProcess] Print Fail... EventType [36999]",
+         }) {
+        EXPECT_NE(std::string::npos, strLog.find(pszLine)) << Utf8FromCp949(pszLine);
+    }
+    std::vector<std::pair<int, std::string>> reports = Reports();
+    ASSERT_EQ(1u, reports.size()); // the unsupported event only
+    m_pPrint.reset();
+    EXPECT_NE(std::string::npos, m_Folder.ReadCurrentLog().find(
+                                     "[CPrintCtrlProcess::ThreadPrintCtrlProcess] Set Exit Event"));
+}
+
+TEST_F(PrintCtrlProcessTest, SheetAndReceiptPrintersShareTheDocuments)
+{
+    CTcpListener kitchen;
+    CTcpListener counter;
+    ConfigurePrinters({1, 0, kitchen.Port(), 0}, {0, 1, counter.Port(), 0});
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json",
+                                                           "orders/delivery_order.json"})));
+    EXPECT_TRUE(kitchen.WaitForClientClose(5000));
+    EXPECT_TRUE(counter.WaitForClientClose(5000));
+    // Two order sheets on the kitchen printer; the pickup order's receipt and
+    // the delivery order's delivery receipt on the counter printer.
+    EXPECT_EQ(2, CutCount(kitchen.Received()));
+    EXPECT_EQ(2, CutCount(counter.Received()));
+    EXPECT_EQ(1, kitchen.Connections());
+    EXPECT_EQ(1, counter.Connections());
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(std::string::npos, strLog.find("요청Type(00000007) / 출력Type(00000001)"));
+    EXPECT_NE(std::string::npos, strLog.find("요청Type(00000007) / 출력Type(00000006)"));
+    EXPECT_NE(std::string::npos, strLog.find("Printer(1) Success. Delete Try List"));
+    EXPECT_NE(std::string::npos, strLog.find("Printer(2) Success. Delete Try List"));
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(PrintCtrlProcessTest, RefusingPrinterIsTriedInFourPassesTheOtherPrintsOnce)
+{
+    CToastCounter window;
+    CTcpListener counter;
+    ConfigurePrinters({1, 1, CTcpListener::FreePort(), 0}, {1, 1, counter.Port(), 0});
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json"})));
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_EQ(4u, Occurrences(strLog, "[CPrintCtrlProcess::PrintOrderData] 프린터(1) 오픈 실패. "
+                                      "포트 타입(1) ;0=시리얼, 1=네트워크, 2=USB"));
+    for (int i = 1; i <= 4; ++i) {
+        const std::string strLine = "Print Open Fail... FailCount [" + std::to_string(i) + "]";
+        EXPECT_NE(std::string::npos, strLog.find(strLine)) << strLine;
+    }
+    EXPECT_EQ(4, m_pPrint->FailCount());
+    EXPECT_EQ(4, window.Count()); // one print-failure toast per failed pass
+    EXPECT_EQ(1, counter.Connections());
+    EXPECT_EQ(2, CutCount(counter.Received()));
+    EXPECT_TRUE(Reports().empty()); // the level-1 report waits for the fifth pass
+}
+
+TEST_F(PrintCtrlProcessTest, FifthOpenFailureSendsOneLevelOneReport)
+{
+    CToastCounter window;
+    ConfigurePrinters({1, 1, 0, MissingSerialPort()}, {});
+    m_pPrint->SetFailCount(4);
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36103, OrderArray({"orders/pickup_order.json"})));
+    std::vector<std::pair<int, std::string>> reports = Reports();
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ(1, reports[0].first);
+    EXPECT_EQ(Utf8FromCp949("[CPrintCtrlProcess::PrintOrderData] 프린터 포트 오픈 실패 (영수증 "
+                            "프린트 요청 [재출력] )\r\nNo : 20231208120501000456"),
+              Utf8FromCp949(reports[0].second));
+    // Reset at five, then three more failed passes of the same job.
+    EXPECT_EQ(3, m_pPrint->FailCount());
+    EXPECT_EQ(4, window.Count());
+
+    // A sales report without a receipt printer: the pop-up, and the count
+    // goes on.
+    ConfigurePrinters({1, 0, 0, 7}, {});
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36105, DataFile("sales/month.json")));
+    EXPECT_EQ(4, m_pPrint->FailCount());
+    std::vector<Json::Value> journal = Journal();
+    ASSERT_EQ(1u, journal.size());
+    EXPECT_EQ("SHOW_POPUP", journal[0]["args"]["key"].asString());
+    EXPECT_EQ("영수증 프린터 설정을 확인해주세요.",
+              Parse(journal[0]["args"]["type"].asString())["message"].asString());
+}
+
+TEST_F(PrintCtrlProcessTest, ReprintWithoutAnyPrinterAsksTheAgentOnce)
+{
+    CToastCounter window;
+    ConfigurePrinters({}, {});
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36102, OrderArray({"orders/pickup_order.json"})));
+    std::vector<Json::Value> journal = Journal();
+    ASSERT_EQ(1u, journal.size());
+    EXPECT_EQ("RequestJob", journal[0]["call"].asString());
+    EXPECT_EQ("SHOW_POPUP", journal[0]["args"]["key"].asString());
+    const std::string strPopup = journal[0]["args"]["type"].asString();
+    Json::Value popup = Parse(strPopup);
+    EXPECT_EQ("주문서 프린터 설정을 확인해주세요.", popup["message"].asString());
+    EXPECT_EQ("", popup["type"].asString());
+    EXPECT_NE(std::string::npos, strPopup.find("\n   \"message\" : ")); // styled form
+    EXPECT_EQ(1, m_pPrint->FailCount());
+    EXPECT_EQ(0, window.Count());
+    EXPECT_TRUE(Reports().empty());
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(std::string::npos,
+              strLog.find("[CPrintCtrlProcess::PrintOrderData] NOTIFY_MESSAGE RequestJob Type [1] "
+                          "Start"));
+    EXPECT_NE(std::string::npos,
+              strLog.find("[CNubeqDllMngr::Call_RequestJob] key : SHOW_POPUP strType : "));
+
+    // The agent refusing the pop-up is logged.
+    m_Folder.WriteFile("agent_stub.ini", "[RESULTS]\nRequestJob=0\n");
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36102, OrderArray({"orders/pickup_order.json"})));
+    EXPECT_NE(
+        std::string::npos,
+        m_Folder.ReadCurrentLog().find(
+            "[CPrintCtrlProcess::PrintOrderData] NOTIFY_MESSAGE RequestJob Fail... Error [0]"));
+    EXPECT_EQ(2, m_pPrint->FailCount());
+}
+
+TEST_F(PrintCtrlProcessTest, ReprintWithNoSheetPrinterPrintsOnEveryConfiguredPrinter)
+{
+    CTcpListener first;
+    CTcpListener second;
+    ConfigurePrinters({0, 1, first.Port(), 0}, {0, 0, second.Port(), 0});
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36102, OrderArray({"orders/pickup_order.json"})));
+    EXPECT_TRUE(first.WaitForClientClose(5000));
+    EXPECT_TRUE(second.WaitForClientClose(5000));
+    EXPECT_EQ(1, CutCount(first.Received()));
+    EXPECT_EQ(1, CutCount(second.Received()));
+    EXPECT_TRUE(Journal().empty());
+    EXPECT_EQ(0, m_pPrint->FailCount());
+}
+
+} // namespace
