@@ -15,7 +15,7 @@ test: deps
 test-asan: deps
 	cmake --preset asan
 	cmake --build build/asan -j$(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build/asan --output-on-failure -j$(JOBS) -LE 'gui' $(CTEST_ARGS)
 
 test-tsan: deps
