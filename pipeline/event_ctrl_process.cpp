@@ -1,0 +1,408 @@
+// The event worker: order answers, wait numbers, settings and shop events.
+#include "pipeline/event_ctrl_process.h"
+
+#include "agent/nubeq_dll_mngr.h"
+#include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
+#include "foundation/simple_log.h"
+#include "foundation/window_sink.h"
+#include "pipeline/toast_ctrl_process.h"
+#include "platform/program_folder.h"
+#include "printing/print_base.h"
+#include "printing/printer_setting.h"
+
+#include <json/value.h>
+#include <vector>
+
+namespace {
+
+const char* const kEventProcess = "CEventCtrlProcess::EventProcess";
+const char* const kMakeSend = "CEventCtrlProcess::MakeSendJsonDataFormat";
+const char* const kHooking = "CEventCtrlProcess::IsIncludeHookingOrder";
+const char* const kThread = "CEventCtrlProcess::ThreadEventCtrlProcess";
+const char* const kFailMessage = "장애접수를 진행해주시기 바랍니다.";
+
+std::string ConfigPath()
+{
+    return platform::JoinPath(platform::GetProgramFolder(), "Config.ini");
+}
+
+// A member as text: strings as they are, numbers and booleans converted,
+// anything else (missing, null, objects, arrays) "".
+std::string MemberText(const Json::Value& object, const char* pszKey)
+{
+    if (!object.isObject() || !object.isMember(pszKey)) {
+        return "";
+    }
+    const Json::Value& value = object[pszKey];
+    if (value.isString() || value.isNumeric() || value.isBool()) {
+        return value.asString();
+    }
+    return "";
+}
+
+// The texts of the root array's elements; false when strData does not parse.
+bool OrderTexts(const std::string& strData, std::vector<std::string>& vecOrders)
+{
+    CjsonCtrl json;
+    if (!json.SetRecvDataLocal(strData, 0, 0)) {
+        return false;
+    }
+    json.JsonValue("", "", JSON_TYPE_LIST_TREE, JSON_VAL_STRING);
+    json.GetArray(vecOrders);
+    return true;
+}
+
+bool ParseOrder(const std::string& strText, Json::Value& order)
+{
+    CjsonCtrl json;
+    if (!json.SetRecvDataLocal(strText, 0, 0) || !json.Root().isObject()) {
+        return false;
+    }
+    order = json.Root();
+    return true;
+}
+
+// The order's courts with "status" (and "waitNo" unless empty) set;
+// elements that are not objects are skipped.
+Json::Value MakeCourts(const Json::Value& order, const std::string& strStatus,
+                       const std::string* pWaitNo, size_t nIndex, size_t nCount)
+{
+    Json::Value courts(Json::arrayValue);
+    const Json::Value& received = order["courts"];
+    if (!received.isArray()) {
+        return courts;
+    }
+    for (const Json::Value& court : received) {
+        if (!court.isObject()) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Court Fail, Index [%d:%d]", kMakeSend,
+                      static_cast<int>(nIndex), static_cast<int>(nCount));
+            continue;
+        }
+        Json::Value copy = court;
+        copy["status"] = strStatus;
+        if (pWaitNo != nullptr) {
+            copy["waitNo"] = *pWaitNo;
+        }
+        courts.append(copy);
+    }
+    return courts;
+}
+
+bool IsDeliveryKind(int nKind)
+{
+    return nKind == PRINT_SERVICE_TYPE_DELIVERY || nKind == PRINT_SERVICE_TYPE_DELIVERY_RESERVED ||
+           nKind == PRINT_SERVICE_TYPE_PICKUP_DELIVERY;
+}
+
+bool IsAcceptEvent(int nEventId)
+{
+    return nEventId == 36001 || nEventId == 36003;
+}
+
+// Events handled here only: never forwarded to printing.
+bool IsLocalEvent(int nEventId)
+{
+    return nEventId == 36004 || nEventId == 36005 || (nEventId >= 36600 && nEventId <= 36605);
+}
+
+void PostToMainWindow(unsigned nMsg, uintptr_t wParam)
+{
+    PostMainWindowMessage(nMsg, wParam, 0);
+}
+
+} // namespace
+
+CEventCtrlProcess::CEventCtrlProcess(CBaseCtrlProcess& printTarget, CToastCtrlProcess* pToast,
+                                     CNubeqDllMngr& agent, CPrinterSetting& setting)
+    : m_PrintTarget(printTarget), m_pToast(pToast), m_Agent(agent), m_Setting(setting)
+{
+}
+
+CEventCtrlProcess::~CEventCtrlProcess()
+{
+    // The worker's handler uses this object; it must be gone first.
+    StopWorker();
+}
+
+int CEventCtrlProcess::StartCtrlProcess()
+{
+    return StartWorkerThread("CEventCtrlProcess::StartCtrlProcess");
+}
+
+void CEventCtrlProcess::SetEventObserver(EventObserver fnObserver)
+{
+    m_fnObserver = std::move(fnObserver);
+}
+
+void CEventCtrlProcess::WorkerThreadMain()
+{
+    // A program started on a new day starts at the start number.
+    m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo(), 0);
+    if (RunWorkerLoop(kThread, EWorkerQueue::Data)) {
+        LOG_PRINT(LOG_INFO, "[%s] Set Exit Event", kThread);
+    }
+}
+
+void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strData)
+{
+    if (IsAcceptEvent(nEventType)) {
+        // A program running over midnight: the day roll-over comes before the
+        // event takes its numbers, so the first order of a new day gets the
+        // start number rather than one from the previous day's sequence.
+        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo(), 0);
+    }
+    std::string strEventData = strData;
+    int nResult = EventProcess(nEventType, strEventData, m_Setting.GetOrderCurrentWaitNo());
+    bool bForwarded = false;
+    if (nResult == EVENT_RESULT_PRINT) {
+        LOG_PRINT(LOG_INFO, "[%s] Event Type [%d] Success", kThread, nEventType);
+        if (!IsLocalEvent(nEventType)) {
+            LOG_PRINT(LOG_INFO, "[%s] Push Print Queue EventType [%d]", kThread, nEventType);
+            bForwarded = m_PrintTarget.PushQueueCtrlData(nEventType, strEventData) == 1;
+        }
+    }
+    if (m_fnObserver) {
+        m_fnObserver(nEventType, nResult, bForwarded);
+    }
+}
+
+int CEventCtrlProcess::EventProcess(int nEventId, std::string& strData, int nCurrentWaitNo)
+{
+    LOG_PRINT(LOG_INFO, "[%s] EventInfo [%d], CurrentWaitNo [%d]", kEventProcess, nEventId,
+              nCurrentWaitNo);
+    switch (nEventId) {
+    case 36001:
+    case 36002:
+    case 36003:
+        return AnswerOrderEvent(nEventId, strData, nCurrentWaitNo);
+    case 36004:
+        LOG_PRINT(LOG_INFO, "[%s] Change menu condition.", kEventProcess);
+        return EVENT_RESULT_PRINT;
+    case 36005:
+        LOG_PRINT(LOG_INFO, "[%s] Reset menu condition.", kEventProcess);
+        return EVENT_RESULT_PRINT;
+    case 36006:
+    case 36101:
+        if (IsIncludeHookingOrder(strData)) {
+            LOG_PRINT(LOG_DEBUG, "[%s] IncludeHookingOrder Not Print... EventType [%d]",
+                      kEventProcess, nEventId);
+            return EVENT_RESULT_NO_PRINT;
+        }
+        return EVENT_RESULT_PRINT;
+    case 36102:
+    case 36103:
+    case 36104:
+    case 36105:
+        return EVENT_RESULT_PRINT;
+    case 36600:
+        LOG_PRINT(LOG_INFO, "[%s] Zelkor Shop Lock Event... ReStart Register Shop !!!",
+                  kEventProcess);
+        PostToMainWindow(WM_NUBEQ_NEWSHOP, 0);
+        return EVENT_RESULT_PRINT;
+    case 36601:
+        LOG_PRINT(LOG_INFO, "[%s] Zelkor Shop Update Event... Update Register Shop !!!",
+                  kEventProcess);
+        PostToMainWindow(WM_NUBEQ_UPDATESHOP, 0);
+        return EVENT_RESULT_PRINT;
+    case 36602:
+        LOG_PRINT(LOG_INFO, "[%s] Zelkor End Event...", kEventProcess);
+        PostToMainWindow(WM_ZELKOR_END, 0);
+        return EVENT_RESULT_PRINT;
+    case 36603:
+        LOG_PRINT(LOG_INFO, "[%s] Show Setting Event.", kEventProcess);
+        if (!HasMainWindowSink()) {
+            LOG_PRINT(LOG_ERROR, "[%s] Cannot show setting menu.", kEventProcess);
+        } else {
+            PostToMainWindow(WM_ZELKOR_COMMAND, ID_TRAY_PRINTSETTING);
+        }
+        return EVENT_RESULT_PRINT;
+    case 36604:
+        UpdateSetting(strData);
+        if (m_pToast != nullptr) {
+            m_pToast->LoadShopInfo();
+        }
+        return EVENT_RESULT_PRINT;
+    case 36605: {
+        LOG_PRINT(LOG_INFO, "[%s] Zelkor Logout Event...", kEventProcess);
+        const std::string strConfig = ConfigPath();
+        for (const char* pszSection : {"STORE", "ORDER", "POS"}) {
+            IniDeleteSection(pszSection, strConfig.c_str());
+        }
+        PostToMainWindow(WM_NUBEQ_NEWSHOP, 0);
+        return EVENT_RESULT_PRINT;
+    }
+    default:
+        LOG_PRINT(LOG_ERROR, "[%s] EventID [%d] Not Support", kEventProcess, nEventId);
+        return EVENT_RESULT_UNSUPPORTED;
+    }
+}
+
+int CEventCtrlProcess::AnswerOrderEvent(int nEventId, std::string& strData, int nCurrentWaitNo)
+{
+    const bool bAccept = IsAcceptEvent(nEventId);
+    const std::string strStatus = bAccept ? "ACCEPTED" : "COMPLETED";
+    std::string strCommand =
+        nEventId == 36001 ? "ACCEPTED" : (nEventId == 36003 ? "ACCEPTED_AUTO" : "COMPLETED");
+    int nOrderCount = 0;
+    int nOutsideApp = 0;
+    std::string strResult;
+    if (MakeSendJsonDataFormat(strResult, strData, nCurrentWaitNo, nOrderCount, strStatus,
+                               nOutsideApp) != 1) {
+        strCommand = "FAILED";
+        Json::Value failure(Json::arrayValue);
+        Json::Value message(Json::objectValue);
+        message["message"] = kFailMessage;
+        failure.append(message);
+        strResult = CjsonCtrl::StyledText(failure);
+    }
+    LOG_PRINT(LOG_DEBUG, "[%s] Call_SendData [%d], EventType [%d] Command [%s] Data [%s]",
+              kEventProcess, 0, nEventId, strCommand.c_str(), strResult.c_str());
+    int nSend = m_Agent.Call_SendData(strCommand, strResult);
+    if (nSend != 1) {
+        LOG_PRINT(LOG_ERROR, "[%s] Call_SendData Fail [%d], EventType [%d]", kEventProcess, nSend,
+                  nEventId);
+        return EVENT_RESULT_NO_PRINT;
+    }
+    if (strCommand == "FAILED") {
+        return EVENT_RESULT_NO_PRINT;
+    }
+    if (bAccept) {
+        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + nOrderCount, 0);
+    }
+    if (nOutsideApp == 1) {
+        LOG_PRINT(LOG_DEBUG, "[%s] IncludeHookingOrder Not Print... EventType [%d]", kEventProcess,
+                  nEventId);
+        return EVENT_RESULT_NO_PRINT;
+    }
+    return EVENT_RESULT_PRINT;
+}
+
+int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::string& strData,
+                                              int nCurrentWaitNo, int& nOrderCount,
+                                              const std::string& strStatus, int& nOutsideApp)
+{
+    std::vector<std::string> vecOrders;
+    if (!OrderTexts(strData, vecOrders)) {
+        LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, RecvData [%s]", kMakeSend,
+                  strData.c_str());
+        return 0;
+    }
+    const bool bCompleted = strStatus == "COMPLETED";
+    const size_t nCount = vecOrders.size();
+    Json::Value results(Json::arrayValue);
+    std::vector<std::string> vecRenumbered;
+    bool bUnchanged = false;
+    for (size_t i = 0; i < nCount; ++i) {
+        Json::Value order;
+        if (!ParseOrder(vecOrders[i], order)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, Index [%d:%d], RecvData [%s]",
+                      kMakeSend, static_cast<int>(i), static_cast<int>(nCount),
+                      vecOrders[i].c_str());
+            continue;
+        }
+        Json::Value result(Json::objectValue);
+        const bool bHasCourts = order.isMember("courts");
+        if (bCompleted) {
+            if (bHasCourts) {
+                result["courts"] = MakeCourts(order, strStatus, nullptr, i, nCount);
+            }
+            result["orderNo"] = MemberText(order, "no");
+            result["status"] = strStatus;
+            result["billNo"] = "-";
+        } else {
+            const std::string strWaitNo = std::to_string(nCurrentWaitNo + nOrderCount);
+            const std::string strOwnWaitNo = MemberText(order, "waitNo");
+            const int nKind = CPrintBase::GetEnumServiceType(MemberText(order, "serviceType"),
+                                                             MemberText(order, "subServiceType"),
+                                                             MemberText(order, "reserveFlag"));
+            const bool bDelivery = IsDeliveryKind(nKind);
+            if (bHasCourts) {
+                result["courts"] =
+                    MakeCourts(order, strStatus, bDelivery ? nullptr : &strWaitNo, i, nCount);
+            }
+            result["orderNo"] = MemberText(order, "no");
+            result["status"] = strStatus;
+            result["waitNo"] = strWaitNo;
+            ++nOrderCount;
+            if (!bDelivery && (strOwnWaitNo.empty() || strOwnWaitNo == "null")) {
+                Json::Value renumbered = order;
+                renumbered["waitNo"] = strWaitNo;
+                vecRenumbered.push_back(CjsonCtrl::StyledText(renumbered));
+            } else {
+                bUnchanged = true;
+            }
+        }
+        results.append(result);
+        if (IsOutsideApp(MemberText(order, "sourceType"))) {
+            nOutsideApp = 1;
+        }
+    }
+    if (!bCompleted) {
+        if (!vecRenumbered.empty()) {
+            strData = CjsonCtrl::MakeJsonArray(vecRenumbered);
+        } else if (!bUnchanged) {
+            LOG_PRINT(LOG_WARN, "[%s] Update WaitNo Fail...", kMakeSend);
+        }
+    }
+    strResult = CjsonCtrl::StyledText(results);
+    return 1;
+}
+
+bool CEventCtrlProcess::IsOutsideApp(const std::string& strSourceType)
+{
+    return strSourceType == "BAEMIN_APP" || strSourceType == "COUPANG_APP" ||
+           strSourceType == "YOGIYO_APP";
+}
+
+bool CEventCtrlProcess::IsIncludeHookingOrder(const std::string& strData)
+{
+    std::vector<std::string> vecOrders;
+    if (!OrderTexts(strData, vecOrders)) {
+        LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, RecvData [%s]", kHooking,
+                  strData.c_str());
+        return false;
+    }
+    const size_t nCount = vecOrders.size();
+    for (size_t i = 0; i < nCount; ++i) {
+        Json::Value order;
+        if (!ParseOrder(vecOrders[i], order)) {
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, Index [%d:%d], RecvData [%s]",
+                      kHooking, static_cast<int>(i), static_cast<int>(nCount),
+                      vecOrders[i].c_str());
+            continue;
+        }
+        if (IsOutsideApp(MemberText(order, "sourceType"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CEventCtrlProcess::UpdateSetting(const std::string& strData)
+{
+    CjsonCtrl json;
+    if (!json.SetRecvDataLocal(strData, 1, 0)) {
+        return;
+    }
+    json.JsonValue("", "", JSON_TYPE_LIST_TREE, JSON_VAL_STRING);
+    std::vector<std::string> vecEntries;
+    json.GetArray(vecEntries);
+    const std::string strConfig = ConfigPath();
+    for (const std::string& strEntry : vecEntries) {
+        CjsonCtrl entry;
+        if (!entry.SetRecvDataLocal(strEntry, 1, 0) || !entry.Root().isObject()) {
+            continue;
+        }
+        const std::string strSection = MemberText(entry.Root(), "section");
+        const std::string strKey = MemberText(entry.Root(), "key");
+        const std::string strValue = MemberText(entry.Root(), "value");
+        if (strKey.empty() || strKey == "NULL") {
+            IniDeleteSection(strSection.c_str(), strConfig.c_str());
+        } else if (strValue.empty() || strValue == "NULL") {
+            IniDeleteKey(strSection.c_str(), strKey.c_str(), strConfig.c_str());
+        } else {
+            IniWriteString(strSection.c_str(), strKey.c_str(), strValue.c_str(), strConfig.c_str());
+        }
+    }
+}

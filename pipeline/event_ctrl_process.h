@@ -1,0 +1,77 @@
+// The event worker: answers the agent's order events, hands out wait
+// numbers, forwards printable events to the print worker, applies settings
+// pushed by the service and turns shop events into main window messages.
+#pragma once
+
+#include "pipeline/base_ctrl_process.h"
+
+#include <functional>
+#include <string>
+
+class CNubeqDllMngr;
+class CPrinterSetting;
+class CToastCtrlProcess;
+
+// Messages posted to the main window (both parameters 0).
+constexpr unsigned WM_NUBEQ_NEWSHOP = 3024;
+constexpr unsigned WM_NUBEQ_UPDATESHOP = 3025;
+constexpr unsigned WM_ZELKOR_END = 3026;
+constexpr unsigned WM_ZELKOR_COMMAND = 0x0111; // WM_COMMAND
+constexpr unsigned ID_TRAY_PRINTSETTING = 32777;
+
+// Results of EventProcess.
+enum EEventResult
+{
+    EVENT_RESULT_PRINT = 0,       // handled; forwarded to printing where the table says so
+    EVENT_RESULT_NO_PRINT = 1,    // handled, nothing to print
+    EVENT_RESULT_UNSUPPORTED = 50 // unknown event id
+};
+
+// The print target, agent library and settings store must outlive the
+// worker (in the program they are the process-wide objects).
+class CEventCtrlProcess : public CBaseCtrlProcess
+{
+public:
+    // Called on the worker thread after each event with its result and
+    // whether it went to the print queue (headless tools wait on it).
+    using EventObserver = std::function<void(int nEventId, int nResult, bool bForwarded)>;
+
+    // pToast may be null (no shop-information reload after settings).
+    CEventCtrlProcess(CBaseCtrlProcess& printTarget, CToastCtrlProcess* pToast,
+                      CNubeqDllMngr& agent, CPrinterSetting& setting);
+    ~CEventCtrlProcess() override;
+
+    int StartCtrlProcess() override;
+
+    // 0 handled (print where the table says so), 1 handled without print,
+    // 50 unsupported. strData may be replaced by the renumbered orders.
+    int EventProcess(int nEventId, std::string& strData, int nCurrentWaitNo);
+
+    // The answer document for the agent. 1 built, 0 strData not parseable.
+    int MakeSendJsonDataFormat(std::string& strResult, std::string& strData, int nCurrentWaitNo,
+                               int& nOrderCount, const std::string& strStatus, int& nOutsideApp);
+
+    // True when some order of strData comes from an outside delivery app.
+    static bool IsIncludeHookingOrder(const std::string& strData);
+    // "BAEMIN_APP", "COUPANG_APP" or "YOGIYO_APP".
+    static bool IsOutsideApp(const std::string& strSourceType);
+
+    // Section / key / value entries into Config.ini of the program folder.
+    static void UpdateSetting(const std::string& strData);
+
+    // Set before the worker starts.
+    void SetEventObserver(EventObserver fnObserver);
+
+protected:
+    void WorkerThreadMain() override;
+    void HandleQueueData(int nEventType, const std::string& strData) override;
+
+private:
+    int AnswerOrderEvent(int nEventId, std::string& strData, int nCurrentWaitNo);
+
+    CBaseCtrlProcess& m_PrintTarget;
+    CToastCtrlProcess* m_pToast;
+    CNubeqDllMngr& m_Agent;
+    CPrinterSetting& m_Setting;
+    EventObserver m_fnObserver;
+};
