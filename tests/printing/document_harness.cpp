@@ -2,12 +2,14 @@
 #include "tests/printing/document_harness.h"
 
 #include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
 #include "printing/print_base.h"
 #include "tools/vprinter/receipt_decoder.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <json/reader.h>
 #include <sstream>
 #include <vector>
 
@@ -84,6 +86,63 @@ std::string CHarnessPrinter::Bytes() const
     }
     strBytes += m_pRecorder->Buffered();
     return strBytes;
+}
+
+int CFailingPort::SendData(const char* pData, int nSize, int bFlush)
+{
+    const int nIndex = static_cast<int>(m_Calls.size());
+    m_Calls.emplace_back(pData, static_cast<size_t>(nSize > 0 ? nSize : 0));
+    if ((m_nFailFrom >= 0 && nIndex >= m_nFailFrom) || nIndex == m_nFailOnly) {
+        return 4;
+    }
+    return CRecordingPort::SendData(pData, nSize, bFlush);
+}
+
+CFailingPrinter::CFailingPrinter()
+{
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    EXPECT_EQ(PrinterOpen(&info), 0);
+}
+
+std::string CFailingPrinter::DeviceBytes() const
+{
+    std::string strBytes;
+    for (const std::string& strWrite : m_pFailing->m_Writes) {
+        strBytes += strWrite;
+    }
+    return strBytes + m_pFailing->Buffered();
+}
+
+std::unique_ptr<CBasePort> CFailingPrinter::CreatePort(const PrintInfo& /*info*/, int& /*nError*/)
+{
+    auto pPort = std::make_unique<CFailingPort>();
+    m_pFailing = pPort.get();
+    return pPort;
+}
+
+int CountOf(const std::string& strText, const std::string& strPart)
+{
+    int nCount = 0;
+    for (size_t nPos = strText.find(strPart); nPos != std::string::npos;
+         nPos = strText.find(strPart, nPos + strPart.size())) {
+        ++nCount;
+    }
+    return nCount;
+}
+
+std::string Utf8(const std::u8string& str)
+{
+    return std::string(str.begin(), str.end());
+}
+
+std::string ChangedOrder(const std::string& strFixture, const std::function<void(Json::Value&)>& fn)
+{
+    Json::Value order;
+    Json::Reader reader;
+    EXPECT_TRUE(reader.parse(ReadDataFile("orders/" + strFixture + ".json"), order));
+    fn(order);
+    return CjsonCtrl::StyledText(order);
 }
 
 SPrintResult PrintDocument(CPrintBase& document, CPrintData& data, CPrinterSetting& setting,

@@ -12,8 +12,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 class CPrintBase;
+
+namespace Json {
+class Value;
+}
 
 namespace docharness {
 
@@ -43,6 +48,46 @@ protected:
 private:
     CRecordingPort* m_pRecorder = nullptr;
 };
+
+// A port whose device fails on request: every SendData call is kept, and
+// from call m_nFailFrom on (or only at call m_nFailOnly) the call is refused
+// with 4, as a printer whose connection dropped.
+class CFailingPort : public CRecordingPort
+{
+public:
+    int SendData(const char* pData, int nSize, int bFlush) override;
+
+    std::vector<std::string> m_Calls;
+    int m_nFailFrom = -1;
+    int m_nFailOnly = -1;
+};
+
+// A command layer opened on a CFailingPort.
+class CFailingPrinter : public CPrinterCommunicate
+{
+public:
+    CFailingPrinter();
+    CFailingPort* FailingPort() const { return m_pFailing; }
+    // What reached the device, then what is still buffered.
+    std::string DeviceBytes() const;
+
+protected:
+    std::unique_ptr<CBasePort> CreatePort(const PrintInfo& info, int& nError) override;
+
+private:
+    CFailingPort* m_pFailing = nullptr;
+};
+
+// How often strPart stands in strText (non-overlapping).
+int CountOf(const std::string& strText, const std::string& strPart);
+
+// A UTF-8 literal as a plain string, for messages.
+std::string Utf8(const std::u8string& str);
+
+// A fixture order (tests/data/orders/<strFixture>.json) with some members
+// changed by fn, as styled JSON text (texts given as CP949).
+std::string ChangedOrder(const std::string& strFixture,
+                         const std::function<void(Json::Value&)>& fn);
 
 struct SPrintResult
 {

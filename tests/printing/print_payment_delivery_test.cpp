@@ -17,36 +17,14 @@
 namespace {
 
 using docharness::CDocumentTest;
+using docharness::ChangedOrder;
+using docharness::CountOf;
 using docharness::DecodeText;
 using docharness::PrintDocument;
 using docharness::SPrintResult;
+using docharness::Utf8;
 using testsupport::Cp949FromUtf8;
 using testsupport::Utf8FromCp949;
-
-std::string Utf8(const std::u8string& str)
-{
-    return std::string(str.begin(), str.end());
-}
-
-int CountOf(const std::string& strText, const std::string& strPart)
-{
-    int nCount = 0;
-    for (size_t nPos = strText.find(strPart); nPos != std::string::npos;
-         nPos = strText.find(strPart, nPos + strPart.size())) {
-        ++nCount;
-    }
-    return nCount;
-}
-
-// A fixture order with some members changed (texts given as CP949).
-std::string ChangedOrder(const std::string& strFixture, const std::function<void(Json::Value&)>& fn)
-{
-    Json::Value order;
-    Json::Reader reader;
-    EXPECT_TRUE(reader.parse(docharness::ReadDataFile("orders/" + strFixture + ".json"), order));
-    fn(order);
-    return CjsonCtrl::StyledText(order);
-}
 
 class PrintPaymentDeliveryTest : public CDocumentTest
 {

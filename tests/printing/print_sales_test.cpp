@@ -12,6 +12,9 @@
 #include <vector>
 
 using docharness::CDocumentTest;
+using docharness::CFailingPort;
+using docharness::CFailingPrinter;
+using docharness::CountOf;
 using docharness::DecodeText;
 using docharness::ExpectGolden;
 using testsupport::HexBytes;
@@ -19,68 +22,6 @@ using testsupport::HexBytes;
 namespace {
 
 constexpr const char* kCut = "\x1b\x69";
-
-int CountOf(const std::string& strText, const std::string& strPart)
-{
-    int nCount = 0;
-    for (size_t nPos = strText.find(strPart); nPos != std::string::npos;
-         nPos = strText.find(strPart, nPos + strPart.size())) {
-        ++nCount;
-    }
-    return nCount;
-}
-
-// A port whose device fails on request: every SendData call is kept, and
-// from call m_nFailFrom on (or only at call m_nFailOnly) the call is refused
-// with 4, as a printer whose connection dropped.
-class CFailingPort : public CRecordingPort
-{
-public:
-    int SendData(const char* pData, int nSize, int bFlush) override
-    {
-        const int nIndex = static_cast<int>(m_Calls.size());
-        m_Calls.emplace_back(pData, static_cast<size_t>(nSize > 0 ? nSize : 0));
-        if ((m_nFailFrom >= 0 && nIndex >= m_nFailFrom) || nIndex == m_nFailOnly) {
-            return 4;
-        }
-        return CRecordingPort::SendData(pData, nSize, bFlush);
-    }
-
-    std::vector<std::string> m_Calls;
-    int m_nFailFrom = -1;
-    int m_nFailOnly = -1;
-};
-
-class CFailingPrinter : public CPrinterCommunicate
-{
-public:
-    CFailingPrinter()
-    {
-        PrintInfo info;
-        info.PortType = E_PRINTER_TYPE_SOCKET;
-        EXPECT_EQ(PrinterOpen(&info), 0);
-    }
-    CFailingPort* FailingPort() const { return m_pFailing; }
-    std::string DeviceBytes() const
-    {
-        std::string strBytes;
-        for (const std::string& strWrite : m_pFailing->m_Writes) {
-            strBytes += strWrite;
-        }
-        return strBytes + m_pFailing->Buffered();
-    }
-
-protected:
-    std::unique_ptr<CBasePort> CreatePort(const PrintInfo& /*info*/, int& /*nError*/) override
-    {
-        auto pPort = std::make_unique<CFailingPort>();
-        m_pFailing = pPort.get();
-        return pPort;
-    }
-
-private:
-    CFailingPort* m_pFailing = nullptr;
-};
 
 class PrintSalesTest : public CDocumentTest
 {
