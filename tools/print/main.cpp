@@ -1,0 +1,176 @@
+// zelkor-print EVENT_ID FILE: puts one agent event through the real event
+// and print workers of the program folder (ZELKOR_HOME or the executable's
+// directory), for reprints and printer trials from a shell.
+#include "agent/nubeq_dll_mngr.h"
+#include "foundation/simple_log.h"
+#include "foundation/window_sink.h"
+#include "pipeline/event_ctrl_process.h"
+#include "pipeline/toast_ctrl_process.h"
+#include "platform/program_folder.h"
+#include "printing/printer_setting.h"
+#include "tools/print/print_job_watch.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const char* const kUsage = "usage: zelkor-print EVENT_ID FILE\n"
+                           "  pushes the event (FILE holds its JSON) through the event and print\n"
+                           "  workers; exit 0 when every chosen printer printed\n";
+
+// The outcome of the one event, filled on the event worker thread.
+struct SEventOutcome
+{
+    std::mutex lock;
+    std::condition_variable done;
+    bool bHandled = false;
+    int nResult = 0;
+    bool bForwarded = false;
+};
+
+bool ReadWholeFile(const char* pszPath, std::string& strText)
+{
+    std::ifstream file(pszPath, std::ios::binary);
+    if (!file) {
+        return false;
+    }
+    strText.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+bool ParseEventId(const char* pszText, int& nEventId)
+{
+    char* pEnd = nullptr;
+    long nValue = std::strtol(pszText, &pEnd, 10);
+    if (pEnd == pszText || *pEnd != '\0' || nValue < 0 || nValue > 99999) {
+        return false;
+    }
+    nEventId = static_cast<int>(nValue);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int nEventId = 0;
+    std::string strData;
+    if (argc != 3 || !ParseEventId(argv[1], nEventId)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (!ReadWholeFile(argv[2], strData)) {
+        std::fprintf(stderr, "zelkor-print: cannot read %s\n", argv[2]);
+        return 2;
+    }
+
+    const std::string strFolder = platform::GetProgramFolder();
+    const std::string strConfig = platform::JoinPath(strFolder, "Config.ini");
+    if (!std::filesystem::exists(strConfig)) {
+        std::fprintf(stderr, "zelkor-print: no Config.ini in %s\n", strFolder.c_str());
+        return 3;
+    }
+    const std::string strLogRoot = platform::JoinPath(strFolder, "Log/NubeqLog");
+    std::error_code error;
+    std::filesystem::create_directories(strLogRoot, error);
+    if (!SimpleLog().Start(strLogRoot.c_str())) {
+        std::fprintf(stderr, "zelkor-print: cannot start the log in %s\n", strLogRoot.c_str());
+        return 3;
+    }
+
+    CPrinterSetting& setting = PrinterSetting();
+    setting.SetConfigFilePath(strConfig.c_str());
+    setting.ReadFilePrintInfo(1);
+
+    CNubeqDllMngr& agent = NubeqDllMngr();
+    if (!agent.IsLoaded()) {
+        std::fprintf(stderr, "zelkor-print: the agent library libNUBEQ_IF.so cannot be loaded\n");
+        return 3;
+    }
+
+    // Without a main window the print-failure toasts are counted here, and
+    // report messages stay in the (not started) toast control's queue.
+    std::atomic<int> nFailToasts{0};
+    InstallMainWindowSink([](unsigned, uintptr_t, intptr_t) { return true; },
+                          [&nFailToasts](unsigned nMsg, uintptr_t, intptr_t lParam) -> intptr_t {
+                              if (nMsg == WM_TRAY_SHOW_TOAST) {
+                                  delete reinterpret_cast<ToastRequestInfo*>(lParam);
+                                  ++nFailToasts;
+                              }
+                              return 0;
+                          });
+
+    int nExit = 0;
+    {
+        CToastCtrlProcess toast;
+        CPrintJobWatch print(toast, agent, setting);
+        CEventCtrlProcess event(print, &toast, agent, setting);
+        SEventOutcome outcome;
+        event.SetEventObserver([&outcome](int, int nResult, bool bForwarded) {
+            std::lock_guard<std::mutex> guard(outcome.lock);
+            outcome.bHandled = true;
+            outcome.nResult = nResult;
+            outcome.bForwarded = bForwarded;
+            outcome.done.notify_all();
+        });
+        if (print.StartCtrlProcess() != 0 || event.StartCtrlProcess() != 0) {
+            std::fputs("zelkor-print: the workers cannot be started\n", stderr);
+            RemoveMainWindowSink();
+            return 3;
+        }
+        if (event.PushQueueCtrlData(nEventId, strData) != 1) {
+            std::fputs("zelkor-print: the event queue refused the event\n", stderr);
+            RemoveMainWindowSink();
+            return 3;
+        }
+        {
+            std::unique_lock<std::mutex> guard(outcome.lock);
+            outcome.done.wait(guard, [&outcome] { return outcome.bHandled; });
+        }
+        if (outcome.bForwarded) {
+            print.WaitJobs(1);
+        }
+
+        if (outcome.nResult == EVENT_RESULT_UNSUPPORTED) {
+            std::fprintf(stderr, "zelkor-print: event id %d is not supported\n", nEventId);
+            nExit = 4;
+        } else if (outcome.nResult != EVENT_RESULT_PRINT) {
+            std::fprintf(stderr,
+                         "zelkor-print: event %d not printed (unreadable data, the agent refused "
+                         "the answer, or an outside-app order; see the log)\n",
+                         nEventId);
+            nExit = 5;
+        } else if (outcome.bForwarded) {
+            std::ostringstream reasons;
+            if (print.LastResult() != 0) {
+                reasons << " print result " << print.LastResult() << ";";
+            }
+            if (print.FailCount() > 0) {
+                reasons << " a printer did not open or none is configured (FailCount "
+                        << print.FailCount() << ");";
+            }
+            if (nFailToasts.load() > 0) {
+                reasons << " printing failed on a pass;";
+            }
+            if (toast.ToastQueueCount() > 0) {
+                reasons << " " << toast.ToastQueueCount() << " report message(s);";
+            }
+            if (!reasons.str().empty()) {
+                std::fprintf(stderr, "zelkor-print: event %d not printed everywhere:%s\n", nEventId,
+                             reasons.str().c_str());
+                nExit = 1;
+            }
+        }
+    }
+    RemoveMainWindowSink();
+    return nExit;
+}
