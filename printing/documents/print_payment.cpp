@@ -6,14 +6,6 @@
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 
-#include <exception>
-
-namespace {
-
-const char* const kReprintBanner = "--------- 재출력 영수증입니다. ---------";
-
-} // namespace
-
 int CPrintPayment::StartPrintData()
 {
     const char* pszTag = "CPrintPayment::StartPrintData";
@@ -31,22 +23,9 @@ int CPrintPayment::StartPrintData()
         LOG_PRINT(LOG_INFO, "[%s] 배달 오더(%d)이므로, 영수증 출력 스킵", pszTag, m_nServiceType);
         return 0;
     }
-    // Order texts of any shape reach this point; a conversion the JSON
-    // library refuses must end this document, not the print thread.
-    try {
-        const int nCopies = GetPrintCopies();
-        for (int i = 1; i <= nCopies; ++i) {
-            LOG_PRINT(LOG_INFO, "[%s] 영수증 출력 시작. 진행 인쇄 매수 [%d:%d]", pszTag, i,
-                      nCopies);
-            if (StartPrintPayment() != 0) {
-                return 1;
-            }
-        }
-    } catch (const std::exception& e) {
-        LOG_PRINT(LOG_ERROR, "[%s] Exception [%s]", pszTag, e.what());
-        return 1;
-    }
-    return 0;
+    return PrintEveryCopy(
+        pszTag, "영수증", [this] { return GetPrintCopies(); },
+        [this] { return StartPrintPayment(); });
 }
 
 int CPrintPayment::GetPrintCopies()
@@ -80,64 +59,19 @@ int CPrintPayment::StartPrintPayment()
 {
     const char* pszTag = "CPrintPayment::StartPrintPayment";
     const int W = m_nLineCharacter;
-    int nResult = m_pPrinter->Printer_Send_Init();
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Init Fail... ErrorCode [%d]", pszTag, 1,
-                  nResult);
+    if (PrintPaymentHead(pszTag, GetPrintServiceName()) != 0) {
         return 1;
-    }
-
-    if (IsReprint()) {
-        nResult = Printer_PrintMsg(W, kReprintBanner, PRINT_ALIGN_CENTER, 2, 0x08);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 2,
-                      kReprintBanner, nResult);
-            return 1;
-        }
-    }
-
-    // "영수증 (포장-QR주문)": the service name, and the channel after a dash.
-    std::string strTitle = GetPrintServiceName();
-    const std::string strChannel = GetPrintChannelType();
-    if (!strChannel.empty()) {
-        strTitle += "-" + strChannel;
-    }
-    nResult =
-        Printer_PrintMsg(W, "영수증 " + GetPrintParenText(strTitle), PRINT_ALIGN_CENTER, 1, 0x18);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 3, nResult);
-        return 1;
-    }
-
-    const std::string strPayTime = GetPayTimeBanner();
-    if (!strPayTime.empty()) {
-        nResult = Printer_PrintMsg(W, strPayTime, PRINT_ALIGN_CENTER, 3, 0x18);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 4,
-                      nResult);
-            return 1;
-        }
     }
 
     PrintStoreRows();
 
-    nResult = PrintRule('-');
+    int nResult = PrintRule('-');
     if (nResult != 0) {
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 6, nResult);
         return 1;
     }
 
-    const int nMemoMode = GetMemoMode(m_pSetting->GetReqCustomerSize());
-    nResult = Printer_PrintMsg(W, GetOwnerMemoLabel(), PRINT_ALIGN_LEFT, 1, nMemoMode);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 7,
-                  "[사장님께]", nResult);
-        return 1;
-    }
-    nResult = Printer_PrintMsg(W, GetOwnerMemo(), PRINT_ALIGN_LEFT, 2, nMemoMode);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 8,
-                  "[사장님께] 메모", nResult);
+    if (PrintOwnerMemoRows(pszTag, 7) != 0) {
         return 1;
     }
 
@@ -168,21 +102,8 @@ int CPrintPayment::StartPrintPayment()
     PrintPaymentMenusInfo();
     PrintPaymentPriceInfo();
 
-    const std::string strOrigin = m_pPrintData->GetCOA();
-    if (m_pSetting->GetPrintOrigin() == 1 && !strOrigin.empty()) {
-        nResult = m_pPrinter->Printer_Send_LineFeed(1);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_LineFeed Fail... ErrorCode [%d]", pszTag, 15,
-                      nResult);
-            return 1;
-        }
-        nResult = Printer_PrintMsg(W, strOrigin, PRINT_ALIGN_LEFT, 1,
-                                   GetOriginMode(m_pSetting->GetOriginSize()));
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 21,
-                      strOrigin.c_str(), nResult);
-            return 1;
-        }
+    if (PrintOriginNotice(pszTag, 15) != 0) {
+        return 1;
     }
 
     nResult = m_pPrinter->Printer_Send_LineFeed(1);

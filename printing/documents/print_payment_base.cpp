@@ -32,6 +32,8 @@ constexpr SLineBounds kLineBounds[] = {
     {48, 7, 11, 11, 15, 10, 12},
 };
 
+const char* const kReprintBanner = "--------- 재출력 영수증입니다. ---------";
+
 // Widths of the store rows and of the price rows (the value takes the rest).
 constexpr int kStoreLabelWidth = 12;
 constexpr int kPriceLabelWidth = 30;
@@ -170,6 +172,111 @@ int CPrintPaymentBase::GetOriginMode(int nSize)
 bool CPrintPaymentBase::IsLargeMenuName()
 {
     return m_pSetting->GetMenunameSize() == E_PRINT_SIZE_LARGE;
+}
+
+int CPrintPaymentBase::PrintEveryCopy(const char* pszTag, const char* pszDocument,
+                                      const std::function<int()>& fnCopies,
+                                      const std::function<int()>& fnCopy)
+{
+    try {
+        const int nCopies = fnCopies();
+        for (int i = 1; i <= nCopies; ++i) {
+            LOG_PRINT(LOG_INFO, "[%s] %s 출력 시작. 진행 인쇄 매수 [%d:%d]", pszTag, pszDocument, i,
+                      nCopies);
+            if (fnCopy() != 0) {
+                return 1;
+            }
+        }
+    } catch (const std::exception& e) {
+        LOG_PRINT(LOG_ERROR, "[%s] Exception [%s]", pszTag, e.what());
+        return 1;
+    }
+    return 0;
+}
+
+int CPrintPaymentBase::PrintPaymentHead(const char* pszTag, const std::string& strService)
+{
+    const int W = m_nLineCharacter;
+    int nResult = m_pPrinter->Printer_Send_Init();
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Init Fail... ErrorCode [%d]", pszTag, 1,
+                  nResult);
+        return 1;
+    }
+
+    if (IsReprint()) {
+        nResult = Printer_PrintMsg(W, kReprintBanner, PRINT_ALIGN_CENTER, 2, 0x08);
+        if (nResult != 0) {
+            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 2,
+                      kReprintBanner, nResult);
+            return 1;
+        }
+    }
+
+    // "영수증 (포장-QR주문)": the service name, and the channel after a dash.
+    std::string strTitle = strService;
+    const std::string strChannel = GetPrintChannelType();
+    if (!strChannel.empty()) {
+        strTitle += "-" + strChannel;
+    }
+    nResult =
+        Printer_PrintMsg(W, "영수증 " + GetPrintParenText(strTitle), PRINT_ALIGN_CENTER, 1, 0x18);
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 3, nResult);
+        return 1;
+    }
+
+    const std::string strPayTime = GetPayTimeBanner();
+    if (!strPayTime.empty()) {
+        nResult = Printer_PrintMsg(W, strPayTime, PRINT_ALIGN_CENTER, 3, 0x18);
+        if (nResult != 0) {
+            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 4,
+                      nResult);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CPrintPaymentBase::PrintOwnerMemoRows(const char* pszTag, int nSite)
+{
+    const int W = m_nLineCharacter;
+    const int nMemoMode = GetMemoMode(m_pSetting->GetReqCustomerSize());
+    int nResult = Printer_PrintMsg(W, GetOwnerMemoLabel(), PRINT_ALIGN_LEFT, 1, nMemoMode);
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, nSite,
+                  "[사장님께]", nResult);
+        return 1;
+    }
+    nResult = Printer_PrintMsg(W, GetOwnerMemo(), PRINT_ALIGN_LEFT, 2, nMemoMode);
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag,
+                  nSite + 1, "[사장님께] 메모", nResult);
+        return 1;
+    }
+    return 0;
+}
+
+int CPrintPaymentBase::PrintOriginNotice(const char* pszTag, int nFeedSite)
+{
+    const std::string strOrigin = m_pPrintData->GetCOA();
+    if (m_pSetting->GetPrintOrigin() != 1 || strOrigin.empty()) {
+        return 0;
+    }
+    int nResult = m_pPrinter->Printer_Send_LineFeed(1);
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_LineFeed Fail... ErrorCode [%d]", pszTag,
+                  nFeedSite, nResult);
+        return 1;
+    }
+    nResult = Printer_PrintMsg(m_nLineCharacter, strOrigin, PRINT_ALIGN_LEFT, 1,
+                               GetOriginMode(m_pSetting->GetOriginSize()));
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 21,
+                  strOrigin.c_str(), nResult);
+        return 1;
+    }
+    return 0;
 }
 
 int CPrintPaymentBase::PrintRule(char ch)

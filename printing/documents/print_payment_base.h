@@ -5,6 +5,7 @@
 
 #include "printing/print_base.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,27 @@ protected:
 
     bool IsCancelPrint() const { return (m_nPrintFlag & PRINT_FLAG_CANCEL) != 0; }
     bool IsReprint() const { return (m_nPrintFlag & PRINT_FLAG_REPRINT) != 0; }
+
+    // Runs fnCopies for the count, then fnCopy once per copy, logging
+    // "<pszDocument> 출력 시작" before each; stops at the first copy that
+    // fails. A conversion the JSON library refuses ends the document with
+    // a log line, not the print thread. 0, or 1 when a copy failed.
+    int PrintEveryCopy(const char* pszTag, const char* pszDocument,
+                       const std::function<int()>& fnCopies, const std::function<int()>& fnCopy);
+
+    // The head of a receipt copy: printer init, the reprint banner,
+    // "영수증 (strService[-channel])" and the pay-time banner, logging
+    // failures as call sites 1 to 4 of pszTag. 0, or 1 when a piece failed.
+    int PrintPaymentHead(const char* pszTag, const std::string& strService);
+
+    // The owner memo label and its memo, logging failures as call sites
+    // nSite and nSite + 1 of pszTag. 0, or 1 when one failed.
+    int PrintOwnerMemoRows(const char* pszTag, int nSite);
+
+    // The origin notice after a line feed, when it is enabled and present;
+    // failures log as call site nFeedSite (line feed) and 21 (text) of
+    // pszTag. 0, or 1 when one failed.
+    int PrintOriginNotice(const char* pszTag, int nFeedSite);
 
     // W copies of ch sent unwrapped (mode 0x00, left, one line feed); the
     // command layer's result.

@@ -9,11 +9,7 @@
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 
-#include <exception>
-
 namespace {
-
-const char* const kReprintBanner = "--------- 재출력 영수증입니다. ---------";
 
 bool IsDeliveryType(int nServiceType)
 {
@@ -41,22 +37,9 @@ int CPrintPaymentDelivery::StartPrintData()
                   m_nServiceType);
         return 0;
     }
-    // Order texts of any shape reach this point; a conversion the JSON
-    // library refuses must end this document, not the print thread.
-    try {
-        const int nCopies = GetPrintCopies();
-        for (int i = 1; i <= nCopies; ++i) {
-            LOG_PRINT(LOG_INFO, "[%s] 배달 영수증 출력 시작. 진행 인쇄 매수 [%d:%d]", pszTag, i,
-                      nCopies);
-            if (StartPrintDeliveryOrderPayment() != 0) {
-                return 1;
-            }
-        }
-    } catch (const std::exception& e) {
-        LOG_PRINT(LOG_ERROR, "[%s] Exception [%s]", pszTag, e.what());
-        return 1;
-    }
-    return 0;
+    return PrintEveryCopy(
+        pszTag, "배달 영수증", [this] { return GetPrintCopies(); },
+        [this] { return StartPrintDeliveryOrderPayment(); });
 }
 
 int CPrintPaymentDelivery::GetPrintCopies()
@@ -142,45 +125,11 @@ int CPrintPaymentDelivery::StartPrintDeliveryOrderPayment()
     const char* pszTag = "CPrintPaymentDelivery::StartPrintDeliveryOrderPayment";
     const int W = m_nLineCharacter;
     const bool bRider = m_nServiceType != PRINT_SERVICE_TYPE_PICKUP_DELIVERY;
-    int nResult = m_pPrinter->Printer_Send_Init();
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Init Fail... ErrorCode [%d]", pszTag, 1,
-                  nResult);
+    if (PrintPaymentHead(pszTag, "배달") != 0) {
         return 1;
     }
 
-    if (IsReprint()) {
-        nResult = Printer_PrintMsg(W, kReprintBanner, PRINT_ALIGN_CENTER, 2, 0x08);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 2,
-                      kReprintBanner, nResult);
-            return 1;
-        }
-    }
-
-    std::string strTitle = "배달";
-    const std::string strChannel = GetPrintChannelType();
-    if (!strChannel.empty()) {
-        strTitle += "-" + strChannel;
-    }
-    nResult =
-        Printer_PrintMsg(W, "영수증 " + GetPrintParenText(strTitle), PRINT_ALIGN_CENTER, 1, 0x18);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 3, nResult);
-        return 1;
-    }
-
-    const std::string strPayTime = GetPayTimeBanner();
-    if (!strPayTime.empty()) {
-        nResult = Printer_PrintMsg(W, strPayTime, PRINT_ALIGN_CENTER, 3, 0x18);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszTag, 4,
-                      nResult);
-            return 1;
-        }
-    }
-
-    nResult = PrintDeliveryOrderPaymentTitle();
+    int nResult = PrintDeliveryOrderPaymentTitle();
     if (nResult != 0) {
         LOG_PRINT(LOG_ERROR, "[%s:%d] PrintDeliveryOrderPaymentTitle Fail... ErrorCode [%d]",
                   pszTag, 5, nResult);
@@ -205,17 +154,7 @@ int CPrintPaymentDelivery::StartPrintDeliveryOrderPayment()
         }
     }
 
-    const int nMemoMode = GetMemoMode(m_pSetting->GetReqCustomerSize());
-    nResult = Printer_PrintMsg(W, GetOwnerMemoLabel(), PRINT_ALIGN_LEFT, 1, nMemoMode);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 8,
-                  "[사장님께]", nResult);
-        return 1;
-    }
-    nResult = Printer_PrintMsg(W, GetOwnerMemo(), PRINT_ALIGN_LEFT, 2, nMemoMode);
-    if (nResult != 0) {
-        LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 9,
-                  "[사장님께] 메모", nResult);
+    if (PrintOwnerMemoRows(pszTag, 8) != 0) {
         return 1;
     }
 
@@ -268,21 +207,8 @@ int CPrintPaymentDelivery::StartPrintDeliveryOrderPayment()
     PrintPaymentMenusInfo();
     PrintPaymentPriceInfo();
 
-    const std::string strOrigin = m_pPrintData->GetCOA();
-    if (m_pSetting->GetPrintOrigin() == 1 && !strOrigin.empty()) {
-        nResult = m_pPrinter->Printer_Send_LineFeed(1);
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_LineFeed Fail... ErrorCode [%d]", pszTag, 18,
-                      nResult);
-            return 1;
-        }
-        nResult = Printer_PrintMsg(W, strOrigin, PRINT_ALIGN_LEFT, 1,
-                                   GetOriginMode(m_pSetting->GetOriginSize()));
-        if (nResult != 0) {
-            LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg(%s) Fail... ErrorCode [%d]", pszTag, 21,
-                      strOrigin.c_str(), nResult);
-            return 1;
-        }
+    if (PrintOriginNotice(pszTag, 18) != 0) {
+        return 1;
     }
 
     const std::string strCustomer = GetPrintCustomerInfo();
