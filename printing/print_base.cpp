@@ -159,6 +159,11 @@ int CPrintBase::Printer_PrintMsg(int nWidth, const std::string& strText, int nAl
     return E_LAYOUT_OK;
 }
 
+int CPrintBase::PrintRule(char ch)
+{
+    return m_pPrinter->Printer_Send_Msg(RepeatChar(ch, m_nLineCharacter).c_str(), 1, 0x00, 0);
+}
+
 int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
                              const std::vector<std::string>* pTexts,
                              const std::vector<int>* pAligns, int bFirstColumnIndent, int nMode)

@@ -129,6 +129,10 @@ public:
         return PrintColumns(&vecWidths, &vecTexts, &vecAligns, bFirstColumnIndent, nMode);
     }
 
+    // A rule of W copies of ch sent unwrapped (mode 0x00, left, one line
+    // feed); the command layer's result.
+    int PrintRule(char ch);
+
     // Wraps strText to nWidth (halved when pInfo->nMode has 0x20) into
     // pInfo. Full lines are never aligned; the last line gets blanks in
     // front when bRightAlign is 1. With bIndent 1 every line after the first

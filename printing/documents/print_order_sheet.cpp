@@ -216,12 +216,6 @@ int CPrintOrderSheet::StartPrintData()
     return 0;
 }
 
-int CPrintOrderSheet::SendRule(char ch)
-{
-    const std::string strRule = RepeatChar(ch, m_nLineCharacter);
-    return m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0);
-}
-
 int CPrintOrderSheet::PrintOrderNumberLine(const std::string& strNumber)
 {
     std::string strText = "주문번호:" + strNumber;
@@ -297,7 +291,7 @@ int CPrintOrderSheet::PrintIdentity()
     // Each piece of the block: on failure log with its call-site number and
     // give up the copy.
     auto rule = [&](char ch, int nSite) {
-        nResult = SendRule(ch);
+        nResult = PrintRule(ch);
         if (nResult != 0) {
             LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszName, nSite,
                       nResult);
@@ -424,7 +418,7 @@ int CPrintOrderSheet::PrintTail()
                   "[사장님께] 메모", nResult);
         return 1;
     }
-    nResult = SendRule('=');
+    nResult = PrintRule('=');
     if (nResult != 0) {
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]", pszName, 63,
                   nResult);
@@ -484,8 +478,8 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
 
     std::vector<std::string> vecTexts = {"메 뉴 명", "수 량"};
     PrintColumns(pWidths, &vecTexts, &vecAligns, 0, nHeadingMode);
-    const std::string strRule = RepeatChar('-', m_nLineCharacter);
-    if (m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0) != 0) {
+    if (PrintRule('-') != 0) {
+        const std::string strRule = RepeatChar('-', m_nLineCharacter);
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Msg Fail... [%s]", pszName, 70, strRule.c_str());
     }
 

@@ -45,8 +45,6 @@ private:
     int PrintHead();
     int PrintIdentity();
     int PrintTail();
-    // W copies of ch, mode 0, left, one line feed; the command layer's result.
-    int SendRule(char ch);
     // The order-number line: "주문번호:" and the text, large and centred.
     int PrintOrderNumberLine(const std::string& strNumber);
     int IsCancelPrint() const { return (m_nPrintFlag & PRINT_FLAG_CANCEL) != 0; }

@@ -279,12 +279,6 @@ int CPrintPaymentBase::PrintOriginNotice(const char* pszTag, int nFeedSite)
     return 0;
 }
 
-int CPrintPaymentBase::PrintRule(char ch)
-{
-    const std::string strRule(static_cast<size_t>(m_nLineCharacter), ch);
-    return m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0);
-}
-
 void CPrintPaymentBase::PrintStoreRows()
 {
     const std::vector<int> vecWidths = {kStoreLabelWidth, m_nLineCharacter - kStoreLabelWidth - 1};

@@ -55,10 +55,6 @@ protected:
     // pszTag. 0, or 1 when one failed.
     int PrintOriginNotice(const char* pszTag, int nFeedSite);
 
-    // W copies of ch sent unwrapped (mode 0x00, left, one line feed); the
-    // command layer's result.
-    int PrintRule(char ch);
-
     // The four shop rows (label column 12, value column W - 13). Their
     // results are not checked: a missing shop value must not stop a receipt.
     void PrintStoreRows();

@@ -136,8 +136,7 @@ void CPrintSales::PrintAmountRow(const char* pszLabel, const std::string& strJso
 
 int CPrintSales::PrintRule(char ch, int nSite)
 {
-    const std::string strRule = RepeatChar(ch, m_nLineCharacter);
-    const int nResult = m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0);
+    const int nResult = CPrintBase::PrintRule(ch);
     if (nResult != 0) {
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_PrintMsg Fail... ErrorCode [%d]",
                   "CPrintSales::StartPrintData", nSite, nResult);

@@ -114,11 +114,6 @@ int CPrintTestPage::MemoMode() const
     }
 }
 
-int CPrintTestPage::PrintRule(char ch)
-{
-    return m_pPrinter->Printer_Send_Msg(RepeatChar(ch, m_nLineCharacter).c_str(), 1, 0x00, 0);
-}
-
 int CPrintTestPage::StartPrintData()
 {
     if (m_bReady == 0 || m_pPrinter == nullptr) {
@@ -270,8 +265,8 @@ void CPrintTestPage::PrintMenusInfo()
     const std::vector<int> vecAligns = {0, 1, 1};
     PrintColumns(vecWidths, std::vector<std::string>{"메 뉴 명", "수 량", "금 액"}, vecAligns, 0,
                  modes.nHeading);
-    const std::string strRule = RepeatChar('-', m_nLineCharacter);
-    if (m_pPrinter->Printer_Send_Msg(strRule.c_str(), 1, 0x00, 0) != 0) {
+    if (PrintRule('-') != 0) {
+        const std::string strRule = RepeatChar('-', m_nLineCharacter);
         LOG_PRINT(LOG_ERROR, "[%s] Printer_Send_Msg Fail... [%s]", pszTag, strRule.c_str());
     }
 

@@ -34,8 +34,6 @@ public:
     static const char* SampleMenu();
 
 private:
-    // A rule of W copies of ch, unwrapped: mode 0, left, one line feed.
-    int PrintRule(char ch);
     void PrintStoreRows();
     void PrintMenusInfo();
     // [name, quantity, amount] widths over the sample menu, as on the receipt.
