@@ -1,0 +1,481 @@
+// CEventCtrlProcess on a real worker thread, with the stand-in agent
+// library answering SendData and a print control (not started) whose queue
+// shows what was forwarded to printing.
+#include "agent/nubeq_dll_mngr.h"
+#include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
+#include "foundation/window_sink.h"
+#include "pipeline/event_ctrl_process.h"
+#include "pipeline/print_ctrl_process.h"
+#include "pipeline/toast_ctrl_process.h"
+#include "printing/printer_setting.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/program_folder.h"
+
+#include <condition_variable>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <json/reader.h>
+#include <json/value.h>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::CFakeClock;
+using testsupport::CTempProgramFolder;
+
+Json::Value Parse(const std::string& strText)
+{
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
+    Json::Value value;
+    std::string strErrors;
+    EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
+        << strText;
+    return value;
+}
+
+struct SOrder
+{
+    const char* pszNo;
+    const char* pszService = "PICKUP";
+    const char* pszSubService = "";
+    const char* pszReserve = "N";
+    const char* pszWaitNo = "";
+    const char* pszSource = "KIOSK";
+    bool bCourts = true;
+};
+
+Json::Value MakeOrder(const SOrder& order)
+{
+    Json::Value value(Json::objectValue);
+    value["no"] = order.pszNo;
+    value["serviceType"] = order.pszService;
+    value["subServiceType"] = order.pszSubService;
+    value["reserveFlag"] = order.pszReserve;
+    value["waitNo"] = order.pszWaitNo;
+    value["sourceType"] = order.pszSource;
+    value["menus"] = Json::Value(Json::arrayValue);
+    if (order.bCourts) {
+        Json::Value court(Json::objectValue);
+        court["courtNo"] = "C1";
+        court["status"] = "NEW";
+        value["courts"].append(court);
+    }
+    return value;
+}
+
+std::string Orders(std::initializer_list<SOrder> orders)
+{
+    Json::Value array(Json::arrayValue);
+    for (const SOrder& order : orders) {
+        array.append(MakeOrder(order));
+    }
+    return CjsonCtrl::StyledText(array);
+}
+
+class EventCtrlProcessTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Folder.StartLog());
+        std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
+        m_Folder.WriteFile("Config.ini", "[POS]\nStoreId=ST1\n[STORE]\nName=Shop\n"
+                                         "[PRINTER]\nPrintOrigin=1\n"
+                                         "[ORDER]\nStartNo=1\nLastNo=12\nLastDate=20260305\n");
+        m_Setting.SetConfigFilePath(m_Folder.File("Config.ini").c_str());
+        ASSERT_EQ(1, m_Setting.ReadFilePrintInfo(1));
+        ASSERT_EQ(12, m_Setting.GetOrderCurrentWaitNo());
+        m_pAgent = std::make_unique<CNubeqDllMngr>();
+        m_pPrint = std::make_unique<CPrintCtrlProcess>(m_Toast, *m_pAgent, m_Setting);
+        m_pEvent = std::make_unique<CEventCtrlProcess>(*m_pPrint, nullptr, *m_pAgent, m_Setting);
+        m_pEvent->SetEventObserver([this](int, int nResult, bool) {
+            std::lock_guard<std::mutex> guard(m_Lock);
+            m_vecResults.push_back(nResult);
+            m_Done.notify_all();
+        });
+    }
+
+    void TearDown() override { RemoveMainWindowSink(); }
+
+    // Pushes one event through the worker; its result.
+    int Run(int nEventId, const std::string& strData)
+    {
+        if (!m_pEvent->IsRunning()) {
+            EXPECT_EQ(0, m_pEvent->StartCtrlProcess());
+        }
+        std::unique_lock<std::mutex> guard(m_Lock);
+        size_t nBefore = m_vecResults.size();
+        EXPECT_EQ(1, m_pEvent->PushQueueCtrlData(nEventId, strData));
+        m_Done.wait(guard, [&] { return m_vecResults.size() > nBefore; });
+        return m_vecResults.back();
+    }
+
+    // Everything forwarded to printing so far.
+    std::vector<std::pair<int, std::string>> Forwarded()
+    {
+        std::vector<std::pair<int, std::string>> vecItems;
+        int nEvent = 0;
+        std::string strData;
+        while (m_pPrint->DataQueueCount() > 0 && m_pPrint->PopQueueCtrlData(nEvent, strData) == 1) {
+            vecItems.emplace_back(nEvent, strData);
+        }
+        return vecItems;
+    }
+
+    // The SendData calls in the stand-in's journal: command and data.
+    std::vector<std::pair<std::string, std::string>> SentData()
+    {
+        std::vector<std::pair<std::string, std::string>> vecSent;
+        std::istringstream stream(m_Folder.ReadFile("agent_journal.jsonl"));
+        std::string strLine;
+        while (std::getline(stream, strLine)) {
+            Json::Value line = Parse(strLine);
+            if (line["call"].asString() == "SendData") {
+                vecSent.emplace_back(line["args"]["command"].asString(),
+                                     line["args"]["data"].asString());
+            }
+        }
+        return vecSent;
+    }
+
+    CFakeClock m_Clock{2026, 3, 5, 12, 0, 0};
+    CTempProgramFolder m_Folder;
+    CPrinterSetting m_Setting;
+    CToastCtrlProcess m_Toast;
+    std::unique_ptr<CNubeqDllMngr> m_pAgent;
+    std::unique_ptr<CPrintCtrlProcess> m_pPrint;
+    std::unique_ptr<CEventCtrlProcess> m_pEvent;
+    std::mutex m_Lock;
+    std::condition_variable m_Done;
+    std::vector<int> m_vecResults;
+};
+
+TEST_F(EventCtrlProcessTest, EventTableAnswersAndForwards)
+{
+    struct SCase
+    {
+        int nEventId;
+        std::string strData;
+        int nResult;
+        bool bForwarded;
+        const char* pszCommand; // SendData command, or null when none is sent
+    } cases[] = {
+        {36001, Orders({{"A1"}}), 0, true, "ACCEPTED"},
+        {36003, Orders({{"A2"}}), 0, true, "ACCEPTED_AUTO"},
+        {36002, Orders({{"A3"}}), 0, true, "COMPLETED"},
+        {36002, Orders({{.pszNo = "A4", .pszSource = "COUPANG_APP"}}), 1, false, "COMPLETED"},
+        {36001, Orders({{"A5"}, {.pszNo = "A6", .pszSource = "BAEMIN_APP"}}), 1, false, "ACCEPTED"},
+        {36001, "[{\"no\":", 1, false, "FAILED"},
+        {36004, "", 0, false, nullptr},
+        {36005, "", 0, false, nullptr},
+        {36006, Orders({{.pszNo = "A7", .pszSource = "YOGIYO_APP"}}), 1, false, nullptr},
+        {36101, Orders({{"A8"}}), 0, true, nullptr},
+        {36102, Orders({{.pszNo = "A9", .pszSource = "COUPANG_APP"}}), 0, true, nullptr},
+        {36103, Orders({{"B1"}}), 0, true, nullptr},
+        {36104, Orders({{"B2"}}), 0, true, nullptr},
+        {36105, "{\"sales\":[]}", 0, true, nullptr},
+        {36999, "[]", 50, false, nullptr},
+    };
+    size_t nSent = 0;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.nEventId);
+        EXPECT_EQ(c.nResult, Run(c.nEventId, c.strData));
+        auto forwarded = Forwarded();
+        ASSERT_EQ(c.bForwarded ? 1u : 0u, forwarded.size());
+        if (c.bForwarded) {
+            EXPECT_EQ(c.nEventId, forwarded[0].first);
+        }
+        auto sent = SentData();
+        ASSERT_EQ(nSent + (c.pszCommand != nullptr ? 1 : 0), sent.size());
+        if (c.pszCommand != nullptr) {
+            EXPECT_EQ(c.pszCommand, sent.back().first);
+            ++nSent;
+        }
+    }
+    // The unparseable accept got the failure document.
+    Json::Value failure = Parse(SentData()[5].second);
+    ASSERT_EQ(1u, failure.size());
+    EXPECT_EQ(std::vector<std::string>{"message"}, failure[0].getMemberNames());
+    EXPECT_EQ("장애접수를 진행해주시기 바랍니다.", failure[0]["message"].asString());
+    // A1, A2, A5 and A6 took numbers; the failed document took none.
+    EXPECT_EQ(16, m_Setting.GetOrderCurrentWaitNo());
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(std::string::npos,
+              strLog.find("[CEventCtrlProcess::EventProcess] EventID [36999] Not Support"));
+    EXPECT_NE(std::string::npos,
+              strLog.find("[CEventCtrlProcess::ThreadEventCtrlProcess] Push Print Queue "
+                          "EventType [36105]"));
+}
+
+// Two pickup orders without numbers at current number 12: the answer and
+// the printed data carry 12 and 13, and the current number moves to 14,
+// only when the agent takes the answer.
+TEST_F(EventCtrlProcessTest, AcceptRenumbersOrdersWhenTheAgentTakesTheAnswer)
+{
+    struct SCase
+    {
+        const char* pszSendResult;
+        int nCurrentAfter;
+        size_t nForwarded;
+    } cases[] = {{"1", 14, 1}, {"0", 12, 0}};
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszSendResult);
+        m_Folder.WriteFile("agent_stub.ini",
+                           std::string("[RESULTS]\nSendData=") + c.pszSendResult + "\n");
+        m_Setting.SetOrderCurrentWaitNo(12, 0);
+        EXPECT_EQ(c.nForwarded == 1 ? 0 : 1,
+                  Run(36001, Orders({{.pszNo = "P1"}, {.pszNo = "P2", .pszWaitNo = "null"}})));
+        EXPECT_EQ(c.nCurrentAfter, m_Setting.GetOrderCurrentWaitNo());
+        EXPECT_EQ(std::to_string(c.nCurrentAfter),
+                  IniGetString("ORDER", "LastNo", "", m_Folder.File("Config.ini").c_str()));
+
+        const std::string strAnswer = SentData().back().second;
+        // Members in name order, all values strings.
+        const size_t nCourts = strAnswer.find("\"courts\"");
+        const size_t nOrderNo = strAnswer.find("\"orderNo\"");
+        const size_t nStatus = strAnswer.find("\"status\"", nOrderNo);
+        const size_t nWaitNo = strAnswer.find("\"waitNo\"", nStatus);
+        EXPECT_TRUE(nCourts < nOrderNo && nOrderNo < nStatus && nStatus < nWaitNo) << strAnswer;
+        Json::Value answer = Parse(strAnswer);
+        ASSERT_EQ(2u, answer.size());
+        const char* waitNos[] = {"12", "13"};
+        for (Json::ArrayIndex i = 0; i < 2; ++i) {
+            EXPECT_EQ((std::vector<std::string>{"courts", "orderNo", "status", "waitNo"}),
+                      answer[i].getMemberNames());
+            EXPECT_EQ(i == 0 ? "P1" : "P2", answer[i]["orderNo"].asString());
+            EXPECT_EQ("ACCEPTED", answer[i]["status"].asString());
+            EXPECT_EQ(waitNos[i], answer[i]["waitNo"].asString());
+            EXPECT_EQ("ACCEPTED", answer[i]["courts"][0]["status"].asString());
+            EXPECT_EQ(waitNos[i], answer[i]["courts"][0]["waitNo"].asString());
+            EXPECT_EQ("C1", answer[i]["courts"][0]["courtNo"].asString());
+        }
+        auto forwarded = Forwarded();
+        ASSERT_EQ(c.nForwarded, forwarded.size());
+        if (c.nForwarded == 1) {
+            Json::Value printed = Parse(forwarded[0].second);
+            ASSERT_EQ(2u, printed.size());
+            EXPECT_EQ("12", printed[0]["waitNo"].asString());
+            EXPECT_EQ("13", printed[1]["waitNo"].asString());
+            EXPECT_EQ("P2", printed[1]["no"].asString());
+        }
+    }
+}
+
+TEST_F(EventCtrlProcessTest, ResultDocumentsByOrderKind)
+{
+    struct SCase
+    {
+        const char* pszName;
+        std::string strStatus;
+        SOrder order;
+        bool bReplaced;             // the data became the renumbered order
+        const char* pszCourtWaitNo; // null: the court has no "waitNo"
+        std::vector<std::string> vecMembers;
+    } cases[] = {
+        {"delivery",
+         "ACCEPTED",
+         {.pszNo = "D1", .pszService = "DELIVERY", .pszSubService = "DELIVERY"},
+         false,
+         nullptr,
+         {"courts", "orderNo", "status", "waitNo"}},
+        {"pickup delivery",
+         "ACCEPTED",
+         {.pszNo = "D2", .pszService = "PICKUP", .pszSubService = "DELIVERY"},
+         false,
+         nullptr,
+         {"courts", "orderNo", "status", "waitNo"}},
+        {"own number",
+         "ACCEPTED",
+         {.pszNo = "W1", .pszWaitNo = "77"},
+         false,
+         "20",
+         {"courts", "orderNo", "status", "waitNo"}},
+        {"no courts",
+         "ACCEPTED",
+         {.pszNo = "N1", .bCourts = false},
+         true,
+         nullptr,
+         {"orderNo", "status", "waitNo"}},
+        {"completed",
+         "COMPLETED",
+         {.pszNo = "C9"},
+         false,
+         nullptr,
+         {"billNo", "courts", "orderNo", "status"}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        const std::string strOriginal = Orders({c.order});
+        std::string strData = strOriginal;
+        std::string strResult;
+        int nCount = 0;
+        int nOutside = 0;
+        ASSERT_EQ(1, m_pEvent->MakeSendJsonDataFormat(strResult, strData, 20, nCount, c.strStatus,
+                                                      nOutside));
+        EXPECT_EQ(c.strStatus == "COMPLETED" ? 0 : 1, nCount);
+        EXPECT_EQ(0, nOutside);
+        Json::Value result = Parse(strResult);
+        ASSERT_EQ(1u, result.size());
+        EXPECT_EQ(c.vecMembers, result[0].getMemberNames());
+        EXPECT_EQ(c.order.pszNo, result[0]["orderNo"].asString());
+        if (c.strStatus == "COMPLETED") {
+            EXPECT_EQ("-", result[0]["billNo"].asString());
+        } else {
+            EXPECT_EQ("20", result[0]["waitNo"].asString());
+        }
+        if (c.order.bCourts) {
+            const Json::Value& court = result[0]["courts"][0];
+            EXPECT_EQ(c.strStatus, court["status"].asString());
+            EXPECT_EQ(c.pszCourtWaitNo != nullptr, court.isMember("waitNo"));
+            if (c.pszCourtWaitNo != nullptr) {
+                EXPECT_EQ(c.pszCourtWaitNo, court["waitNo"].asString());
+            }
+        }
+        if (c.bReplaced) {
+            EXPECT_EQ("20", Parse(strData)[0]["waitNo"].asString());
+        } else {
+            EXPECT_EQ(strOriginal, strData);
+        }
+    }
+    std::string strBroken = "not json";
+    std::string strResult;
+    int nCount = 0;
+    int nOutside = 0;
+    EXPECT_EQ(
+        0, m_pEvent->MakeSendJsonDataFormat(strResult, strBroken, 1, nCount, "ACCEPTED", nOutside));
+    EXPECT_EQ(0, nCount);
+}
+
+// Only renumbered orders stay in the data: one with its own number is
+// answered but no longer part of what is printed.
+TEST_F(EventCtrlProcessTest, MixedNumberingKeepsOnlyRenumberedOrders)
+{
+    std::string strData = Orders({{.pszNo = "M1", .pszWaitNo = "5"}, {.pszNo = "M2"}});
+    std::string strResult;
+    int nCount = 0;
+    int nOutside = 0;
+    ASSERT_EQ(
+        1, m_pEvent->MakeSendJsonDataFormat(strResult, strData, 30, nCount, "ACCEPTED", nOutside));
+    EXPECT_EQ(2, nCount);
+    Json::Value printed = Parse(strData);
+    ASSERT_EQ(1u, printed.size());
+    EXPECT_EQ("M2", printed[0]["no"].asString());
+    EXPECT_EQ("31", printed[0]["waitNo"].asString());
+}
+
+TEST_F(EventCtrlProcessTest, OutsideAppOrders)
+{
+    struct SCase
+    {
+        std::string strData;
+        bool bOutside;
+    } cases[] = {
+        {Orders({{"O1"}, {.pszNo = "O2", .pszSource = "BAEMIN_APP"}}), true},
+        {Orders({{.pszNo = "O3", .pszSource = "COUPANG_APP"}}), true},
+        {Orders({{.pszNo = "O4", .pszSource = "YOGIYO_APP"}}), true},
+        {Orders({{.pszNo = "O5", .pszSource = "yogiyo_app"}}), false},
+        {Orders({{"O6"}}), false},
+        {"[1, {\"sourceType\":\"BAEMIN_APP\"}]", true},
+        {"garbage", false},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(c.bOutside, CEventCtrlProcess::IsIncludeHookingOrder(c.strData)) << c.strData;
+    }
+}
+
+TEST_F(EventCtrlProcessTest, SettingsPushedByTheServiceGoIntoConfigIni)
+{
+    m_Folder.WriteFile("Config.ini", "[PRINTER]\nPrinter1Use=1\nPrinter2Use=0\n"
+                                     "[ORDER]\nStartNo=1\nLastNo=3\n[STORE]\nName=Shop\n");
+    const std::string strConfig = m_Folder.File("Config.ini");
+    const char* pszConfig = strConfig.c_str();
+    EXPECT_EQ(0, Run(36604, R"([
+        {"section":"ORDER","key":"StartNo","value":"100"},
+        {"section":"ORDER","key":"LastNo","value":"NULL"},
+        {"section":"STORE","key":"Tel","value":""},
+        {"section":"STORE","key":"Addr","value":"Seoul"},
+        {"section":"PRINTER","key":"NULL","value":"anything"}])"));
+    EXPECT_EQ("100", IniGetString("ORDER", "StartNo", "-", pszConfig));
+    EXPECT_EQ("-", IniGetString("ORDER", "LastNo", "-", pszConfig));
+    EXPECT_EQ("Seoul", IniGetString("STORE", "Addr", "-", pszConfig));
+    EXPECT_EQ("Shop", IniGetString("STORE", "Name", "-", pszConfig));
+    EXPECT_EQ(std::string::npos, m_Folder.ReadFile("Config.ini").find("[PRINTER]"));
+    EXPECT_EQ(std::string::npos, m_Folder.ReadFile("Config.ini").find("Printer1Use"));
+    // The store is not re-read.
+    EXPECT_EQ(1, m_Setting.GetOrderStartWaitNo());
+    EXPECT_TRUE(Forwarded().empty());
+}
+
+TEST_F(EventCtrlProcessTest, ShopEventsPostMessagesToTheMainWindow)
+{
+    std::mutex lock;
+    std::vector<std::pair<unsigned, uintptr_t>> vecPosted;
+    std::vector<intptr_t> vecLParams;
+    InstallMainWindowSink(
+        [&](unsigned nMsg, uintptr_t wParam, intptr_t lParam) {
+            std::lock_guard<std::mutex> guard(lock);
+            vecPosted.emplace_back(nMsg, wParam);
+            vecLParams.push_back(lParam);
+            return true;
+        },
+        [](unsigned, uintptr_t, intptr_t) -> intptr_t { return 0; });
+    for (int nEventId : {36600, 36601, 36602, 36603, 36605}) {
+        EXPECT_EQ(0, Run(nEventId, ""));
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    EXPECT_EQ((std::vector<std::pair<unsigned, uintptr_t>>{
+                  {3024, 0}, {3025, 0}, {3026, 0}, {0x0111, 32777}, {3024, 0}}),
+              vecPosted);
+    EXPECT_EQ(std::vector<intptr_t>(5, 0), vecLParams);
+    // The logout removed the shop's sections.
+    const std::string strConfig = m_Folder.ReadFile("Config.ini");
+    for (const char* pszSection : {"[STORE]", "[ORDER]", "[POS]"}) {
+        EXPECT_EQ(std::string::npos, strConfig.find(pszSection)) << pszSection;
+    }
+    EXPECT_NE(std::string::npos, strConfig.find("[PRINTER]"));
+    EXPECT_TRUE(Forwarded().empty());
+}
+
+TEST_F(EventCtrlProcessTest, ShowSettingsWithoutMainWindowIsLogged)
+{
+    EXPECT_EQ(0, Run(36603, ""));
+    EXPECT_NE(std::string::npos,
+              m_Folder.ReadCurrentLog().find(
+                  "[CEventCtrlProcess::EventProcess] Cannot show setting menu."));
+}
+
+// A program running over midnight: the first accepted order of the new day
+// gets the start number, the next one follows on.
+TEST_F(EventCtrlProcessTest, FirstOrderAfterMidnightGetsTheStartNumber)
+{
+    m_Clock.Set(2026, 3, 5, 23, 59, 59);
+    EXPECT_EQ(0, Run(36001, Orders({{"E1"}})));
+    EXPECT_EQ("12", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ(13, m_Setting.GetOrderCurrentWaitNo());
+
+    m_Clock.Set(2026, 3, 6, 0, 0, 5);
+    EXPECT_EQ(0, Run(36001, Orders({{"F1"}})));
+    EXPECT_EQ("1", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ("1", Parse(SentData().back().second)[0]["waitNo"].asString());
+    EXPECT_EQ(0, Run(36003, Orders({{"F2"}})));
+    EXPECT_EQ("2", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ(3, m_Setting.GetOrderCurrentWaitNo());
+    EXPECT_EQ("20260306",
+              IniGetString("ORDER", "LastDate", "", m_Folder.File("Config.ini").c_str()));
+}
+
+// A program started on a later day starts at the start number.
+TEST_F(EventCtrlProcessTest, WorkerStartedOnANewDayStartsAtTheStartNumber)
+{
+    m_Clock.Set(2026, 3, 7, 9, 0, 0);
+    EXPECT_EQ(0, Run(36004, ""));
+    EXPECT_EQ(1, m_Setting.GetOrderCurrentWaitNo());
+}
+
+} // namespace
