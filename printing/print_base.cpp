@@ -164,6 +164,18 @@ int CPrintBase::PrintRule(char ch)
     return m_pPrinter->Printer_Send_Msg(RepeatChar(ch, m_nLineCharacter).c_str(), 1, 0x00, 0);
 }
 
+int CPrintBase::GetMemoMode(int nSize)
+{
+    switch (nSize) {
+    case E_PRINT_SIZE_LARGE:
+        return 0x38;
+    case E_PRINT_SIZE_NORMAL:
+        return 0x10;
+    default:
+        return 0x08;
+    }
+}
+
 int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
                              const std::vector<std::string>* pTexts,
                              const std::vector<int>* pAligns, int bFirstColumnIndent, int nMode)

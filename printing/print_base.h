@@ -133,6 +133,10 @@ public:
     // feed); the command layer's result.
     int PrintRule(char ch);
 
+    // Print mode of a memo from its size setting: 0x38 large, 0x10 normal,
+    // 0x08 small.
+    static int GetMemoMode(int nSize);
+
     // Wraps strText to nWidth (halved when pInfo->nMode has 0x20) into
     // pInfo. Full lines are never aligned; the last line gets blanks in
     // front when bRightAlign is 1. With bIndent 1 every line after the first

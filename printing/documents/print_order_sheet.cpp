@@ -120,18 +120,6 @@ int CPrintOrderSheet::SetPrintLineCharacterInfo(int nLineType)
     return 0;
 }
 
-int CPrintOrderSheet::GetMemoMode(int nReqCustomerSize)
-{
-    switch (nReqCustomerSize) {
-    case E_PRINT_SIZE_LARGE:
-        return 0x38;
-    case E_PRINT_SIZE_NORMAL:
-        return 0x10;
-    default:
-        return 0x08;
-    }
-}
-
 int CPrintOrderSheet::GetMenuHeadingMode(int nMenunameSize)
 {
     switch (nMenunameSize) {

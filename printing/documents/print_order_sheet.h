@@ -36,7 +36,6 @@ public:
                              const std::vector<std::string>& vecMenus);
 
     // Print modes chosen by the size settings (for the layout and tests).
-    static int GetMemoMode(int nReqCustomerSize);
     static int GetMenuHeadingMode(int nMenunameSize);
     static int GetMenuRowMode(int nMenunameSize);
     static int GetOptionMode(int nMenunameSize);

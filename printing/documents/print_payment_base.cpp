@@ -145,18 +145,6 @@ std::string CPrintPaymentBase::SignedQuantityText(int nValue, bool bMinus)
     return (bMinus && nValue > 0) ? "-" + strText : strText;
 }
 
-int CPrintPaymentBase::GetMemoMode(int nSize)
-{
-    switch (nSize) {
-    case E_PRINT_SIZE_LARGE:
-        return 0x38;
-    case E_PRINT_SIZE_NORMAL:
-        return 0x10;
-    default:
-        return 0x08;
-    }
-}
-
 int CPrintPaymentBase::GetOriginMode(int nSize)
 {
     switch (nSize) {

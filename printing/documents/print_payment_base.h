@@ -68,7 +68,6 @@ protected:
     std::string GetOwnerMemo();
 
     // Print modes from the size settings (0 large, 1 normal, 2 small).
-    static int GetMemoMode(int nSize);
     static int GetOriginMode(int nSize);
 
     // Menu table: column widths, heading, rows with options, closing rule.

@@ -104,14 +104,8 @@ int CPrintTestPage::SetPrintLineCharacterInfo(int nLineType)
 
 int CPrintTestPage::MemoMode() const
 {
-    switch (m_pSetting != nullptr ? m_pSetting->GetReqCustomerSize() : E_PRINT_SIZE_NORMAL) {
-    case E_PRINT_SIZE_LARGE:
-        return 0x38;
-    case E_PRINT_SIZE_NORMAL:
-        return 0x10;
-    default:
-        return 0x08;
-    }
+    return GetMemoMode(m_pSetting != nullptr ? m_pSetting->GetReqCustomerSize()
+                                             : E_PRINT_SIZE_NORMAL);
 }
 
 int CPrintTestPage::StartPrintData()
