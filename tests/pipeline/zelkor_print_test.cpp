@@ -1,0 +1,197 @@
+// zelkor-print end to end: the real executable in a temporary program
+// folder with the stand-in agent library, printing to a real
+// zelkor-vprinter on loopback TCP configured as network printer 1.
+#include "foundation/ini_file.h"
+#include "tests/support/program_folder.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::CTempProgramFolder;
+
+std::string DataFile(const std::string& strRelative)
+{
+    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
+    return testsupport::ReadWholeFile(path.string());
+}
+
+// A zelkor-vprinter serving an ephemeral loopback port, stopped with the object.
+class CVirtualPrinter
+{
+public:
+    // pszFault: a --fault mode of the printer, or null.
+    explicit CVirtualPrinter(const std::string& strOutDir, const char* pszFault = nullptr)
+    {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        m_nPid = fork();
+        if (m_nPid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            if (pszFault != nullptr) {
+                execl(ZELKOR_VPRINTER_EXE, ZELKOR_VPRINTER_EXE, "--tcp", "127.0.0.1:0", "--out",
+                      strOutDir.c_str(), "--fault", pszFault, static_cast<char*>(nullptr));
+            } else {
+                execl(ZELKOR_VPRINTER_EXE, ZELKOR_VPRINTER_EXE, "--tcp", "127.0.0.1:0", "--out",
+                      strOutDir.c_str(), static_cast<char*>(nullptr));
+            }
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string strLine;
+        char ch = 0;
+        while (read(fds[0], &ch, 1) == 1 && ch != '\n') {
+            strLine += ch;
+        }
+        m_nReadFd = fds[0]; // kept open so the printer's later output never blocks on SIGPIPE
+        const size_t nColon = strLine.rfind(':');
+        if (nColon != std::string::npos) {
+            m_nPort = std::atoi(strLine.c_str() + nColon + 1);
+        }
+    }
+    ~CVirtualPrinter()
+    {
+        if (m_nPid > 0) {
+            kill(m_nPid, SIGTERM);
+            waitpid(m_nPid, nullptr, 0);
+        }
+        if (m_nReadFd >= 0) {
+            close(m_nReadFd);
+        }
+    }
+    CVirtualPrinter(const CVirtualPrinter&) = delete;
+    CVirtualPrinter& operator=(const CVirtualPrinter&) = delete;
+
+    int Port() const { return m_nPort; }
+
+private:
+    pid_t m_nPid = -1;
+    int m_nReadFd = -1;
+    int m_nPort = 0;
+};
+
+class ZelkorPrintTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
+        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini"));
+        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+        std::filesystem::create_directories(m_Folder.File("receipts"));
+    }
+
+    // Printer 1 on the network at nPort, printing sheets and receipts.
+    void ConfigurePrinter(int nPort)
+    {
+        const std::string strConfig = m_Folder.File("Config.ini");
+        auto write = [&](const char* pszKey, const std::string& strValue) {
+            ASSERT_TRUE(IniWriteString("PRINTER", pszKey, strValue.c_str(), strConfig.c_str()));
+        };
+        write("Printer1Name", "KITCHEN");
+        write("Printer1Use", "1");
+        write("Printer1Rcp", "1");
+        write("Printer1LanPrintUse", "1");
+        write("Printer1LanPrintIP", "127.0.0.1");
+        write("Printer1LanPrintPort", std::to_string(nPort));
+        write("Printer2Use", "0");
+        write("Printer2Rcp", "0");
+        write("PickupPaymentPrintCnt", "1");
+    }
+
+    // Runs zelkor-print; its exit status, stderr into strErrors.
+    int RunPrint(int nEventId, const std::string& strData, std::string& strErrors)
+    {
+        m_Folder.WriteFile("event.json", strData);
+        const std::string strCommand =
+            std::string("'") + ZELKOR_PRINT_EXE + "' " + std::to_string(nEventId) + " '" +
+            m_Folder.File("event.json") + "' 2>'" + m_Folder.File("stderr.txt") + "'";
+        int nStatus = std::system(strCommand.c_str());
+        strErrors = m_Folder.ReadFile("stderr.txt");
+        return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    }
+
+    // The receipt texts written so far, waiting (generously) for nCount.
+    std::vector<std::string> Receipts(size_t nCount)
+    {
+        std::vector<std::string> vecTexts;
+        for (int nTry = 0; nTry < 200; ++nTry) {
+            vecTexts.clear();
+            for (size_t i = 1; i <= nCount; ++i) {
+                char szName[64];
+                std::snprintf(szName, sizeof(szName), "receipts/receipt-%03zu.txt", i);
+                std::string strText = m_Folder.ReadFile(szName);
+                if (!strText.empty()) {
+                    vecTexts.push_back(strText);
+                }
+            }
+            if (vecTexts.size() >= nCount) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return vecTexts;
+    }
+
+    CTempProgramFolder m_Folder;
+};
+
+TEST_F(ZelkorPrintTest, AcceptedOrderIsPrintedOnTheVirtualPrinter)
+{
+    CVirtualPrinter printer(m_Folder.File("receipts"));
+    ASSERT_GT(printer.Port(), 0);
+    ConfigurePrinter(printer.Port());
+    std::string strErrors;
+    EXPECT_EQ(0, RunPrint(36001, "[" + DataFile("orders/pickup_order.json") + "]", strErrors))
+        << strErrors;
+    EXPECT_EQ("", strErrors);
+    // The order sheet and the customer receipt.
+    std::vector<std::string> vecReceipts = Receipts(2);
+    ASSERT_EQ(2u, vecReceipts.size());
+    EXPECT_NE(std::string::npos, vecReceipts[1].find("15,000")) << vecReceipts[1];
+    EXPECT_TRUE(m_Folder.ReadFile("receipts/receipt-003.txt").empty());
+    // The agent was answered first.
+    EXPECT_NE(std::string::npos, m_Folder.ReadFile("agent_journal.jsonl").find("\"ACCEPTED\""));
+}
+
+TEST_F(ZelkorPrintTest, FailuresGiveNonZeroWithTheReason)
+{
+    struct SCase
+    {
+        const char* pszName;
+        int nEventId;
+        bool bRefuseAnswer;
+        const char* pszReason;
+    } cases[] = {
+        {"printer refuses", 36102, false, "FailCount"},
+        {"agent refuses the answer", 36001, true, "not printed"},
+        {"unsupported event", 36999, false, "not supported"},
+    };
+    // A printer that is there but refuses every connection.
+    CVirtualPrinter printer(m_Folder.File("receipts"), "refuse");
+    ASSERT_GT(printer.Port(), 0);
+    ConfigurePrinter(printer.Port());
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        m_Folder.WriteFile("agent_stub.ini",
+                           c.bRefuseAnswer ? "[RESULTS]\nSendData=0\n" : "[RESULTS]\n");
+        std::string strErrors;
+        EXPECT_NE(
+            0, RunPrint(c.nEventId, "[" + DataFile("orders/pickup_order.json") + "]", strErrors));
+        EXPECT_NE(std::string::npos, strErrors.find(c.pszReason)) << strErrors;
+    }
+    EXPECT_TRUE(m_Folder.ReadFile("receipts/receipt-001.txt").empty());
+}
+
+} // namespace
