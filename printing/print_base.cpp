@@ -176,6 +176,21 @@ int CPrintBase::GetMemoMode(int nSize)
     }
 }
 
+int CPrintBase::FitColumn(int nWidth, int nLength, int nMax)
+{
+    return nLength > nMax ? nMax : std::max(nWidth, nLength);
+}
+
+std::vector<int> CPrintBase::GetMenuColumnWidths(int nQty, int nAmt, bool bLarge) const
+{
+    int nName = m_nLineCharacter - nQty - nAmt - (bLarge ? 4 : 2);
+    if (nName % 2 != 0) {
+        --nName;
+        ++nQty;
+    }
+    return {nName, nQty, nAmt};
+}
+
 int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
                              const std::vector<std::string>* pTexts,
                              const std::vector<int>* pAligns, int bFirstColumnIndent, int nMode)

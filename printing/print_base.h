@@ -137,6 +137,15 @@ public:
     // 0x08 small.
     static int GetMemoMode(int nSize);
 
+    // Menu-table columns. FitColumn widens a column of nWidth to a text of
+    // nLength columns, held to nMax. GetMenuColumnWidths gives [name,
+    // quantity, amount]: the name takes what W leaves after the two other
+    // columns and their separating blanks (doubled in double width), and
+    // stays even so whole two-byte characters fit; the spare column goes to
+    // the quantity.
+    static int FitColumn(int nWidth, int nLength, int nMax);
+    std::vector<int> GetMenuColumnWidths(int nQty, int nAmt, bool bLarge) const;
+
     // Wraps strText to nWidth (halved when pInfo->nMode has 0x20) into
     // pInfo. Full lines are never aligned; the last line gets blanks in
     // front when bRightAlign is 1. With bIndent 1 every line after the first

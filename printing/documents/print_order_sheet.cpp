@@ -431,12 +431,7 @@ int CPrintOrderSheet::GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
             continue;
         }
         const std::string strQuantity = (IsCancelPrint() ? "-" : "") + line.strCnt;
-        const int nLength = static_cast<int>(strQuantity.size());
-        if (nLength > nMax) {
-            nQuantity = nMax;
-        } else if (nLength > nQuantity) {
-            nQuantity = nLength;
-        }
+        nQuantity = FitColumn(nQuantity, static_cast<int>(strQuantity.size()), nMax);
     }
     int nName = m_nLineCharacter - nQuantity - 1;
     if (nName % 2 != 0) {

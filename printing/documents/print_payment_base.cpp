@@ -330,18 +330,10 @@ int CPrintPaymentBase::GetPaymentLineMenusCharacter(std::vector<int>& vecWidths,
             nQtyLength *= 2;
             nAmtLength *= 2;
         }
-        nQty = nQtyLength > nQtyMax ? nQtyMax : std::max(nQty, nQtyLength);
-        nAmt = nAmtLength > nAmtMax ? nAmtMax : std::max(nAmt, nAmtLength);
+        nQty = FitColumn(nQty, nQtyLength, nQtyMax);
+        nAmt = FitColumn(nAmt, nAmtLength, nAmtMax);
     }
-
-    // Three columns and their two separating blanks (doubled in double
-    // width); the name column stays even so whole two-byte characters fit.
-    int nName = m_nLineCharacter - nQty - nAmt - (bLarge ? 4 : 2);
-    if (nName % 2 != 0) {
-        --nName;
-        ++nQty;
-    }
-    vecWidths = {nName, nQty, nAmt};
+    vecWidths = GetMenuColumnWidths(nQty, nAmt, bLarge);
     return 0;
 }
 

@@ -207,22 +207,14 @@ std::vector<int> CPrintTestPage::GetMenusLineCharacter(const std::string& strCnt
     const int nQuantityMax = bLarge ? m_nLargeQuantity : m_nQuantityMax;
     const int nAmountMin = bLarge ? m_nLargeAmount : m_nAmountMin;
     const int nAmountMax = bLarge ? m_nLargeAmount : m_nAmountMax;
-    int q = nQuantityMin;
-    int a = nAmountMin;
     int nCntLength = static_cast<int>(strCnt.size());
     int nAmtLength = static_cast<int>(strAmt.size());
     if (bLarge) {
         nCntLength *= 2;
         nAmtLength *= 2;
     }
-    q = nCntLength > nQuantityMax ? nQuantityMax : std::max(q, nCntLength);
-    a = nAmtLength > nAmountMax ? nAmountMax : std::max(a, nAmtLength);
-    int n = m_nLineCharacter - q - a - (bLarge ? 4 : 2);
-    if (n % 2 != 0) {
-        n -= 1;
-        q += 1;
-    }
-    return {n, q, a};
+    return GetMenuColumnWidths(FitColumn(nQuantityMin, nCntLength, nQuantityMax),
+                               FitColumn(nAmountMin, nAmtLength, nAmountMax), bLarge);
 }
 
 void CPrintTestPage::PrintMenusInfo()
