@@ -4,6 +4,7 @@
 #include "foundation/ini_file.h"
 #include "foundation/json_ctrl.h"
 #include "printing/print_base.h"
+#include "tests/printing/vanishing_port.h"
 #include "tools/vprinter/receipt_decoder.h"
 
 #include <cstdlib>
@@ -247,6 +248,19 @@ void CDocumentTest::SetPrinterKey(const char* pszKey, const std::string& strValu
     const std::string strPath = m_Folder.File("Config.ini");
     ASSERT_TRUE(IniWriteString("PRINTER", pszKey, strValue.c_str(), strPath.c_str()));
     m_Setting.ReadFilePrintInfo(1);
+}
+
+std::string CDocumentTest::PrintUntilLost(CPrintBase& document, size_t nLimit,
+                                          const std::string& strWhole, const std::string& strLog)
+{
+    CVanishingPrinter printer(nLimit);
+    EXPECT_EQ(printer.OpenResult(), 0);
+    EXPECT_EQ(document.SetPrintData(&printer, &m_Data, &m_Setting, 0, 4), 0);
+    EXPECT_EQ(document.StartPrintData(), 1);
+    EXPECT_NE(Log().find(strLog), std::string::npos) << strLog;
+    EXPECT_LE(printer.Taken().size(), nLimit);
+    EXPECT_EQ(printer.Taken(), strWhole.substr(0, printer.Taken().size()));
+    return printer.Taken();
 }
 
 bool CDocumentTest::LoadOrder(const std::string& strName)

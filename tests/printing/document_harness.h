@@ -137,6 +137,12 @@ protected:
     // Parses an order text given inline (CP949) into m_Data.
     int LoadOrderText(const std::string& strJson);
     std::string Log() const { return m_Folder.ReadCurrentLog(); }
+    // Prints document (a fresh one, not yet set up) on a printer that goes
+    // away after nLimit bytes: StartPrintData must fail, strLog must be in
+    // the log, and what the printer took must be the start of strWhole (the
+    // complete print) and no longer than nLimit. Returns what it took.
+    std::string PrintUntilLost(CPrintBase& document, size_t nLimit, const std::string& strWhole,
+                               const std::string& strLog);
 
     testsupport::CTempProgramFolder m_Folder;
     CPrinterSetting m_Setting;
