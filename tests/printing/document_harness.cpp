@@ -7,6 +7,7 @@
 #include "tests/printing/vanishing_port.h"
 #include "tools/vprinter/receipt_decoder.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -168,6 +169,39 @@ std::string PrintWith(const std::function<void(CHarnessPrinter&)>& fnPrint)
     fnPrint(printer);
     printer.Printer_Send_End();
     return printer.Bytes();
+}
+
+std::string VirtualPrinterPath()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return (self.parent_path().parent_path() / "tools" / "vprinter" / "zelkor-vprinter").string();
+}
+
+void PrintToVirtualPrinter(const std::string& strOutDir,
+                           const std::function<void(CPrinterCommunicate&)>& fnPrint)
+{
+    std::filesystem::create_directories(strOutDir);
+    const std::string strCommand = "timeout 30 '" + VirtualPrinterPath() +
+                                   "' --tcp 127.0.0.1:0 --out '" + strOutDir + "' --count 1";
+    FILE* pPipe = popen(strCommand.c_str(), "r");
+    ASSERT_NE(pPipe, nullptr);
+    char szLine[128] = {};
+    ASSERT_NE(fgets(szLine, sizeof(szLine), pPipe), nullptr);
+    const std::string strAddress(szLine);
+    const size_t nColon = strAddress.rfind(':');
+    ASSERT_NE(nColon, std::string::npos) << strAddress;
+
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    SetPrintInfoText(info.LanPrintIP, strAddress.substr(0, nColon));
+    info.LanPrintPort = std::stoi(strAddress.substr(nColon + 1));
+    CPrinterCommunicate printer;
+    ASSERT_EQ(printer.PrinterOpen(&info), 0);
+    fnPrint(printer);
+    EXPECT_EQ(printer.Printer_Send_End(), 0);
+    printer.PrinterClose();
+    EXPECT_EQ(pclose(pPipe), 0);
 }
 
 std::string DecodeText(const std::string& strBytes)

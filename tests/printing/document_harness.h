@@ -107,6 +107,16 @@ SPrintResult PrintDocument(CPrintBase& document, CPrintData& data, CPrinterSetti
 // SetPrintData, such as the test page).
 std::string PrintWith(const std::function<void(CHarnessPrinter&)>& fnPrint);
 
+// Path of the virtual printer built next to this test binary.
+std::string VirtualPrinterPath();
+
+// Starts the virtual printer on a loopback TCP port for one connection,
+// its receipts written into strOutDir (created), opens a socket printer on
+// it, runs fnPrint, ends the job, closes and waits for the virtual printer
+// to exit. Anything that goes wrong is a test failure.
+void PrintToVirtualPrinter(const std::string& strOutDir,
+                           const std::function<void(CPrinterCommunicate&)>& fnPrint);
+
 // The receipts of a byte stream in the virtual printer's text notation.
 std::string DecodeText(const std::string& strBytes);
 

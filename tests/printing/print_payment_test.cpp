@@ -620,18 +620,11 @@ TEST_F(PrintPaymentTest, PrinterLostMidReceiptStopsWithoutCut)
 
 // --- a real network printer ------------------------------------------------------
 
-std::string VirtualPrinterPath()
-{
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (self.parent_path().parent_path() / "tools" / "vprinter" / "zelkor-vprinter").string();
-}
-
 // Two copies over a real socket to the virtual printer: it cuts two
 // receipts, each the golden receipt.
 TEST_F(PrintPaymentTest, NetworkPrinterCutsEveryCopy)
 {
-    const std::string strExe = VirtualPrinterPath();
+    const std::string strExe = docharness::VirtualPrinterPath();
     if (access(strExe.c_str(), X_OK) != 0) {
         GTEST_SKIP() << "zelkor-vprinter is not built (" << strExe << ")";
     }
@@ -639,29 +632,11 @@ TEST_F(PrintPaymentTest, NetworkPrinterCutsEveryCopy)
     m_Setting.SetPickupPaymentPrintCnt(2);
     ASSERT_TRUE(LoadOrder("receipt_pickup"));
     const std::string strOut = m_Folder.File("vprinter");
-    std::filesystem::create_directories(strOut);
-    const std::string strCommand =
-        "timeout 30 '" + strExe + "' --tcp 127.0.0.1:0 --out '" + strOut + "' --count 1";
-    FILE* pPipe = popen(strCommand.c_str(), "r");
-    ASSERT_NE(pPipe, nullptr);
-    char szLine[128] = {};
-    ASSERT_NE(fgets(szLine, sizeof(szLine), pPipe), nullptr);
-    const std::string strAddress(szLine);
-    const size_t nColon = strAddress.rfind(':');
-    ASSERT_NE(nColon, std::string::npos) << strAddress;
-
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    SetPrintInfoText(info.LanPrintIP, strAddress.substr(0, nColon));
-    info.LanPrintPort = std::stoi(strAddress.substr(nColon + 1));
-    CPrinterCommunicate printer;
-    ASSERT_EQ(printer.PrinterOpen(&info), 0);
-    CPrintPayment receipt;
-    ASSERT_EQ(receipt.SetPrintData(&printer, &m_Data, &m_Setting, 0, 4), 0);
-    EXPECT_EQ(receipt.StartPrintData(), 0);
-    EXPECT_EQ(printer.Printer_Send_End(), 0);
-    printer.PrinterClose();
-    EXPECT_EQ(pclose(pPipe), 0);
+    docharness::PrintToVirtualPrinter(strOut, [this](CPrinterCommunicate& printer) {
+        CPrintPayment receipt;
+        ASSERT_EQ(receipt.SetPrintData(&printer, &m_Data, &m_Setting, 0, 4), 0);
+        EXPECT_EQ(receipt.StartPrintData(), 0);
+    });
 
     for (const char* pszFile : {"/receipt-001.txt", "/receipt-002.txt"}) {
         SCOPED_TRACE(pszFile);

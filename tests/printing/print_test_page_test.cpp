@@ -177,47 +177,22 @@ TEST_F(PrintTestPageTest, FailedWriteAtTheCutFailsThePage)
               std::string::npos);
 }
 
-std::string VirtualPrinterPath()
-{
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (self.parent_path().parent_path() / "tools" / "vprinter" / "zelkor-vprinter").string();
-}
-
 // The dialog's printer check against a network printer: the page goes over
 // a real socket to the virtual printer, and the paper it cuts is the golden
 // page.
 TEST_F(PrintTestPageTest, NetworkPrinterCutsTheGoldenPage)
 {
-    const std::string strExe = VirtualPrinterPath();
+    const std::string strExe = docharness::VirtualPrinterPath();
     if (access(strExe.c_str(), X_OK) != 0) {
         GTEST_SKIP() << "zelkor-vprinter is not built (" << strExe << ")";
     }
     const std::string strOut = m_Folder.File("vprinter");
-    std::filesystem::create_directories(strOut);
-    const std::string strCommand =
-        "timeout 30 '" + strExe + "' --tcp 127.0.0.1:0 --out '" + strOut + "' --count 1";
-    FILE* pPipe = popen(strCommand.c_str(), "r");
-    ASSERT_NE(pPipe, nullptr);
-    char szLine[128] = {};
-    ASSERT_NE(fgets(szLine, sizeof(szLine), pPipe), nullptr);
-    const std::string strAddress(szLine);
-    const size_t nColon = strAddress.rfind(':');
-    ASSERT_NE(nColon, std::string::npos) << strAddress;
-
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    SetPrintInfoText(info.LanPrintIP, strAddress.substr(0, nColon));
-    info.LanPrintPort = std::stoi(strAddress.substr(nColon + 1));
-    CPrinterCommunicate printer;
-    ASSERT_EQ(printer.PrinterOpen(&info), 0);
-    CPrintTestPage page;
-    page.SetSettingStore(&m_Setting);
-    ASSERT_EQ(page.SetPrintData(&printer, nullptr, 0, 0, 3), 0);
-    EXPECT_EQ(page.StartPrintData(), 0);
-    EXPECT_EQ(printer.Printer_Send_End(), 0);
-    printer.PrinterClose();
-    EXPECT_EQ(pclose(pPipe), 0);
+    docharness::PrintToVirtualPrinter(strOut, [this](CPrinterCommunicate& printer) {
+        CPrintTestPage page;
+        page.SetSettingStore(&m_Setting);
+        ASSERT_EQ(page.SetPrintData(&printer, nullptr, 0, 0, 3), 0);
+        EXPECT_EQ(page.StartPrintData(), 0);
+    });
 
     const std::string strReceipt = testsupport::ReadWholeFile(strOut + "/receipt-001.txt");
     ASSERT_FALSE(strReceipt.empty()) << "no receipt in " << strOut;
