@@ -123,6 +123,17 @@ std::unique_ptr<CBasePort> CFailingPrinter::CreatePort(const PrintInfo& /*info*/
     return pPort;
 }
 
+std::string Msg(int nMode, int nJustify, const std::string& strText, int nLineFeed)
+{
+    std::string str = {0x1B, 0x21, static_cast<char>(nMode),
+                       0x1B, 0x61, static_cast<char>(nJustify)};
+    str += strText;
+    for (int i = 0; i < nLineFeed; ++i) {
+        str += "\r\n";
+    }
+    return str;
+}
+
 int CountOf(const std::string& strText, const std::string& strPart)
 {
     int nCount = 0;

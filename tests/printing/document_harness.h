@@ -78,6 +78,10 @@ private:
     CFailingPort* m_pFailing = nullptr;
 };
 
+// The bytes of one message as the command layer sends it: ESC ! nMode,
+// ESC a nJustify, the text, then nLineFeed CR LF.
+std::string Msg(int nMode, int nJustify, const std::string& strText, int nLineFeed);
+
 // How often strPart stands in strText (non-overlapping).
 int CountOf(const std::string& strText, const std::string& strPart);
 

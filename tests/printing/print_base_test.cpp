@@ -12,6 +12,7 @@
 namespace {
 
 using docharness::CHarnessPrinter;
+using docharness::Msg;
 using testsupport::HexBytes;
 using testsupport::Utf8FromCp949;
 
@@ -30,18 +31,6 @@ public:
     }
     int m_nRefusedLineType = -1;
 };
-
-// ESC ! mode, ESC a justify, the text, then nLineFeed CR LF: one message.
-std::string Msg(int nMode, int nJustify, const std::string& strText, int nLineFeed)
-{
-    std::string str = {0x1B, 0x21, static_cast<char>(nMode),
-                       0x1B, 0x61, static_cast<char>(nJustify)};
-    str += strText;
-    for (int i = 0; i < nLineFeed; ++i) {
-        str += "\r\n";
-    }
-    return str;
-}
 
 std::string Readable(const std::vector<std::string>& vecLines)
 {

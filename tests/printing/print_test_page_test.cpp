@@ -14,18 +14,8 @@
 namespace {
 
 using docharness::CHarnessPrinter;
+using docharness::Msg;
 using testsupport::Utf8FromCp949;
-
-std::string Msg(int nMode, int nJustify, const std::string& strText, int nLineFeed)
-{
-    std::string str = {0x1B, 0x21, static_cast<char>(nMode),
-                       0x1B, 0x61, static_cast<char>(nJustify)};
-    str += strText;
-    for (int i = 0; i < nLineFeed; ++i) {
-        str += "\r\n";
-    }
-    return str;
-}
 
 std::string Blanks(int nCount)
 {
