@@ -107,6 +107,15 @@ CFailingPrinter::CFailingPrinter()
     EXPECT_EQ(PrinterOpen(&info), 0);
 }
 
+void CFailingPrinter::FailAt(int nCall, bool bPersistent)
+{
+    if (bPersistent) {
+        m_pFailing->m_nFailFrom = nCall;
+    } else {
+        m_pFailing->m_nFailOnly = nCall;
+    }
+}
+
 std::string CFailingPrinter::DeviceBytes() const
 {
     std::string strBytes;

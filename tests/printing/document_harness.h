@@ -68,6 +68,9 @@ class CFailingPrinter : public CPrinterCommunicate
 public:
     CFailingPrinter();
     CFailingPort* FailingPort() const { return m_pFailing; }
+    // Refuses device call nCall (0 first) and, when bPersistent, every call
+    // after it.
+    void FailAt(int nCall, bool bPersistent);
     // What reached the device, then what is still buffered.
     std::string DeviceBytes() const;
 

@@ -527,11 +527,7 @@ TEST_F(PrintOrderSheetTest, FailureMidDocumentStopsAtThePieceWithoutACut)
         ASSERT_GE(nFail, 0);
 
         CFailingPrinter printer;
-        if (c.bPersistent) {
-            printer.FailingPort()->m_nFailFrom = nFail;
-        } else {
-            printer.FailingPort()->m_nFailOnly = nFail;
-        }
+        printer.FailAt(nFail, c.bPersistent);
         CPrintOrderSheet sheet;
         ASSERT_EQ(sheet.SetPrintData(&printer, &m_Data, &m_Setting, 0, 4), 0);
         EXPECT_EQ(sheet.StartPrintData(), 1);

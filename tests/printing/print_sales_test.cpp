@@ -336,10 +336,8 @@ TEST_F(PrintSalesTest, FailureMidPageStopsWithoutACut)
         ASSERT_GE(nFail, 0);
 
         CFailingPrinter printer;
-        if (c.bPersistent) {
-            printer.FailingPort()->m_nFailFrom = nFail;
-        } else {
-            printer.FailingPort()->m_nFailOnly = nFail;
+        printer.FailAt(nFail, c.bPersistent);
+        if (!c.bPersistent) {
             ASSERT_EQ(vecCalls[static_cast<size_t>(nFail)], "\r\n");
         }
         CPrintSales sales;
