@@ -111,10 +111,12 @@ int main(int argc, char** argv)
 
     int nExit = 0;
     {
+        // Declared first: the event worker's observer writes into it until
+        // the workers are destroyed.
+        SEventOutcome outcome;
         CToastCtrlProcess toast;
         CPrintJobWatch print(toast, agent, setting);
         CEventCtrlProcess event(print, &toast, agent, setting);
-        SEventOutcome outcome;
         event.SetEventObserver([&outcome](int, int nResult, bool bForwarded) {
             std::lock_guard<std::mutex> guard(outcome.lock);
             outcome.bHandled = true;
