@@ -15,19 +15,8 @@
 
 namespace {
 
-struct SLineBounds
-{
-    int nLineCharacter;
-    int nQtyMin;
-    int nQtyMax;
-    int nAmtMin;
-    int nAmtMax;
-    int nLargeQty;
-    int nLargeAmt;
-};
-
 // Indexed by line type.
-constexpr SLineBounds kLineBounds[] = {
+constexpr CPrintPaymentBase::SMenuColumnBounds kLineBounds[] = {
     {42, 6, 9, 10, 13, 10, 12},
     {48, 7, 11, 11, 15, 10, 12},
 };
@@ -103,14 +92,23 @@ std::string CPrintPaymentBase::Tag(const char* pszMethod) const
     return strTag;
 }
 
-int CPrintPaymentBase::SetPrintLineCharacterInfo(int nLineType)
+const CPrintPaymentBase::SMenuColumnBounds* CPrintPaymentBase::GetMenuColumnBounds(int nLineType)
 {
     if (nLineType < 0 || nLineType >= static_cast<int>(std::size(kLineBounds))) {
+        return nullptr;
+    }
+    return &kLineBounds[nLineType];
+}
+
+int CPrintPaymentBase::SetPrintLineCharacterInfo(int nLineType)
+{
+    const SMenuColumnBounds* pBounds = GetMenuColumnBounds(nLineType);
+    if (pBounds == nullptr) {
         LOG_PRINT(LOG_DEBUG, "[%s] Not Supported Length Type [%d]",
                   Tag("SetPrintLineCharacterInfo").c_str(), nLineType);
         return E_LINE_TYPE_NOT_SUPPORTED;
     }
-    const SLineBounds& bounds = kLineBounds[nLineType];
+    const SMenuColumnBounds& bounds = *pBounds;
     m_nLineCharacter = bounds.nLineCharacter;
     m_nQtyMin = bounds.nQtyMin;
     m_nQtyMax = bounds.nQtyMax;

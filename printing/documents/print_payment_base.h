@@ -19,6 +19,23 @@ public:
     // Result of SetPrintLineCharacterInfo for an unsupported line type.
     static constexpr int E_LINE_TYPE_NOT_SUPPORTED = 6;
 
+    // Menu-column bounds of a line type: W, the minimum and maximum of the
+    // quantity and amount columns in the normal and small menu size, and
+    // their fixed widths in the large size. The test page lays out its
+    // sample menu with the same bounds.
+    struct SMenuColumnBounds
+    {
+        int nLineCharacter;
+        int nQtyMin;
+        int nQtyMax;
+        int nAmtMin;
+        int nAmtMax;
+        int nLargeQty;
+        int nLargeAmt;
+    };
+    // The bounds of line type 0 (42) or 1 (48); null for any other.
+    static const SMenuColumnBounds* GetMenuColumnBounds(int nLineType);
+
     // A decimal text as received, as a whole number: optional sign and
     // leading digits, 0 when it does not begin with a number, held to the
     // int range.

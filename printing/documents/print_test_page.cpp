@@ -4,6 +4,7 @@
 #include "foundation/json_ctrl.h"
 #include "foundation/simple_log.h"
 #include "foundation/text_util.h"
+#include "printing/documents/print_payment_base.h"
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 
@@ -11,22 +12,6 @@
 #include <exception>
 
 namespace {
-
-// Menu-column bounds of the customer receipt, by line type.
-struct SColumnBounds
-{
-    int nLineCharacter;
-    int nQuantityMin;
-    int nQuantityMax;
-    int nAmountMin;
-    int nAmountMax;
-    int nLargeQuantity;
-    int nLargeAmount;
-};
-constexpr SColumnBounds kBounds[] = {
-    {42, 6, 9, 10, 13, 10, 12},
-    {48, 7, 11, 11, 15, 10, 12},
-};
 
 // Modes of the menu table by MenunameSize: heading, menu row, option rows.
 struct SMenuModes
@@ -91,14 +76,16 @@ int CPrintTestPage::SetPrintLineCharacterInfo(int nLineType)
                   "CPrintTestPage::SetPrintLineCharacterInfo", nLineType);
         return 6;
     }
-    const SColumnBounds& bounds = kBounds[nLineType];
+    // The sample menu is laid out as the customer receipt lays out a menu.
+    const CPrintPaymentBase::SMenuColumnBounds& bounds =
+        *CPrintPaymentBase::GetMenuColumnBounds(nLineType);
     m_nLineCharacter = bounds.nLineCharacter;
-    m_nQuantityMin = bounds.nQuantityMin;
-    m_nQuantityMax = bounds.nQuantityMax;
-    m_nAmountMin = bounds.nAmountMin;
-    m_nAmountMax = bounds.nAmountMax;
-    m_nLargeQuantity = bounds.nLargeQuantity;
-    m_nLargeAmount = bounds.nLargeAmount;
+    m_nQuantityMin = bounds.nQtyMin;
+    m_nQuantityMax = bounds.nQtyMax;
+    m_nAmountMin = bounds.nAmtMin;
+    m_nAmountMax = bounds.nAmtMax;
+    m_nLargeQuantity = bounds.nLargeQty;
+    m_nLargeAmount = bounds.nLargeAmt;
     return 0;
 }
 
