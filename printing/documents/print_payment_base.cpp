@@ -440,26 +440,22 @@ void CPrintPaymentBase::PrintPaymentDiscountAndTotal()
     char szLabel[32];
     int nNumber = 0;
     bool bPrinted = false;
-    for (int nAmount : vecOwnerCoupons) {
-        ++nNumber;
-        if (nCoupons == 1) {
-            std::snprintf(szLabel, sizeof(szLabel), "%s", "쿠폰(사장님)");
-        } else {
-            std::snprintf(szLabel, sizeof(szLabel), "쿠폰%d(사장님)", nNumber);
+    // Owner coupons first, numbered on through the service coupons; a
+    // single coupon carries no number.
+    const auto printCoupons = [&](const std::vector<int>& vecAmounts, const char* pszOwner) {
+        for (int nAmount : vecAmounts) {
+            ++nNumber;
+            if (nCoupons == 1) {
+                std::snprintf(szLabel, sizeof(szLabel), "쿠폰%s", pszOwner);
+            } else {
+                std::snprintf(szLabel, sizeof(szLabel), "쿠폰%d%s", nNumber, pszOwner);
+            }
+            PrintPriceRow(szLabel, SignedAmountText(nAmount, bDeductionMinus));
+            bPrinted = true;
         }
-        PrintPriceRow(szLabel, SignedAmountText(nAmount, bDeductionMinus));
-        bPrinted = true;
-    }
-    for (int nAmount : vecServiceCoupons) {
-        ++nNumber;
-        if (nCoupons == 1) {
-            std::snprintf(szLabel, sizeof(szLabel), "%s", "쿠폰");
-        } else {
-            std::snprintf(szLabel, sizeof(szLabel), "쿠폰%d", nNumber);
-        }
-        PrintPriceRow(szLabel, SignedAmountText(nAmount, bDeductionMinus));
-        bPrinted = true;
-    }
+    };
+    printCoupons(vecOwnerCoupons, "(사장님)");
+    printCoupons(vecServiceCoupons, "");
     if (nTakeoutSum > 0) {
         PrintPriceRow("픽업할인", SignedAmountText(nTakeoutSum, bDeductionMinus));
         bPrinted = true;
