@@ -304,6 +304,14 @@ void CDocumentTest::SetPrinterKey(const char* pszKey, const std::string& strValu
     m_Setting.ReadFilePrintInfo(1);
 }
 
+std::string CDocumentTest::PrintedText(CPrintBase& document, int nPrintFlag)
+{
+    const SPrintResult result = PrintDocument(document, m_Data, m_Setting, nPrintFlag);
+    EXPECT_EQ(result.nSetResult, 0);
+    EXPECT_EQ(result.nStartResult, 0);
+    return DecodeText(result.strBytes);
+}
+
 std::string CDocumentTest::PrintUntilLost(CPrintBase& document, size_t nLimit,
                                           const std::string& strWhole, const std::string& strLog)
 {

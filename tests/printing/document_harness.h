@@ -154,6 +154,9 @@ protected:
     // Parses an order text given inline (CP949) into m_Data.
     int LoadOrderText(const std::string& strJson);
     std::string Log() const { return m_Folder.ReadCurrentLog(); }
+    // Prints m_Data with document on the harness printer, expecting both
+    // SetPrintData and StartPrintData to succeed; the decoded text.
+    std::string PrintedText(CPrintBase& document, int nPrintFlag);
     // Prints document (a fresh one, not yet set up) on a printer that goes
     // away after nLimit bytes: StartPrintData must fail, strLog must be in
     // the log, and what the printer took must be the start of strWhole (the

@@ -64,10 +64,8 @@ protected:
 
     std::string PrintText(int nPrintFlag)
     {
-        SPrintResult result = Print(nPrintFlag);
-        EXPECT_EQ(result.nSetResult, 0);
-        EXPECT_EQ(result.nStartResult, 0);
-        return DecodeText(result.strBytes);
+        CPrintPaymentDelivery receipt;
+        return PrintedText(receipt, nPrintFlag);
     }
 };
 

@@ -65,10 +65,8 @@ protected:
 
     std::string PrintText(int nPrintFlag)
     {
-        SPrintResult result = Print(nPrintFlag);
-        EXPECT_EQ(result.nSetResult, 0);
-        EXPECT_EQ(result.nStartResult, 0);
-        return DecodeText(result.strBytes);
+        CPrintPayment receipt;
+        return PrintedText(receipt, nPrintFlag);
     }
 };
 
