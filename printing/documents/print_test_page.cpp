@@ -4,7 +4,6 @@
 #include "foundation/json_ctrl.h"
 #include "foundation/simple_log.h"
 #include "foundation/text_util.h"
-#include "printing/documents/print_payment_base.h"
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 
@@ -77,15 +76,8 @@ int CPrintTestPage::SetPrintLineCharacterInfo(int nLineType)
         return 6;
     }
     // The sample menu is laid out as the customer receipt lays out a menu.
-    const CPrintPaymentBase::SMenuColumnBounds& bounds =
-        *CPrintPaymentBase::GetMenuColumnBounds(nLineType);
-    m_nLineCharacter = bounds.nLineCharacter;
-    m_nQuantityMin = bounds.nQtyMin;
-    m_nQuantityMax = bounds.nQtyMax;
-    m_nAmountMin = bounds.nAmtMin;
-    m_nAmountMax = bounds.nAmtMax;
-    m_nLargeQuantity = bounds.nLargeQty;
-    m_nLargeAmount = bounds.nLargeAmt;
+    m_Bounds = *CPrintPaymentBase::GetMenuColumnBounds(nLineType);
+    m_nLineCharacter = m_Bounds.nLineCharacter;
     return 0;
 }
 
@@ -190,10 +182,10 @@ void CPrintTestPage::PrintStoreRows()
 std::vector<int> CPrintTestPage::GetMenusLineCharacter(const std::string& strCnt,
                                                        const std::string& strAmt, bool bLarge) const
 {
-    const int nQuantityMin = bLarge ? m_nLargeQuantity : m_nQuantityMin;
-    const int nQuantityMax = bLarge ? m_nLargeQuantity : m_nQuantityMax;
-    const int nAmountMin = bLarge ? m_nLargeAmount : m_nAmountMin;
-    const int nAmountMax = bLarge ? m_nLargeAmount : m_nAmountMax;
+    const int nQuantityMin = bLarge ? m_Bounds.nLargeQty : m_Bounds.nQtyMin;
+    const int nQuantityMax = bLarge ? m_Bounds.nLargeQty : m_Bounds.nQtyMax;
+    const int nAmountMin = bLarge ? m_Bounds.nLargeAmt : m_Bounds.nAmtMin;
+    const int nAmountMax = bLarge ? m_Bounds.nLargeAmt : m_Bounds.nAmtMax;
     int nCntLength = static_cast<int>(strCnt.size());
     int nAmtLength = static_cast<int>(strAmt.size());
     if (bLarge) {

@@ -2,6 +2,7 @@
 // receipt-shaped page of fixed sample content in the configured text sizes.
 #pragma once
 
+#include "printing/documents/print_payment_base.h"
 #include "printing/print_base.h"
 
 #include <string>
@@ -41,10 +42,6 @@ private:
                                            bool bLarge) const;
     int MemoMode() const;
 
-    int m_nQuantityMin = 0;
-    int m_nQuantityMax = 0;
-    int m_nAmountMin = 0;
-    int m_nAmountMax = 0;
-    int m_nLargeQuantity = 0;
-    int m_nLargeAmount = 0;
+    // The customer receipt's menu-column bounds of the line type.
+    CPrintPaymentBase::SMenuColumnBounds m_Bounds{};
 };
