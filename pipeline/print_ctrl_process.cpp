@@ -116,6 +116,9 @@ struct CPrintCtrlProcess::SJobContext
     CNubeqDllMngr* pAgent = nullptr;
     CPrinterSetting* pSetting = nullptr;
     std::atomic<int> nFailCount{0};
+    // Printers of the last job that still had something to print when its
+    // passes ended (a settings pop-up counts as one).
+    std::atomic<int> nLastUnprinted{0};
     PrinterFactory fnFactory;
 };
 
@@ -184,6 +187,7 @@ int CPrintJob::PrintProcess(int nEventId, const std::string& strData)
 {
     const char* const pszName = "CPrintCtrlProcess::PrintProcess";
     LOG_PRINT(LOG_INFO, "[%s] EventInfo [%d]", pszName, nEventId);
+    m_pContext->nLastUnprinted = 0;
     int nPrintType = 0;
     int nMode = 0;
     switch (nEventId) {
@@ -395,6 +399,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
             m_pContext->nFailCount = 0;
         }
     }
+    m_pContext->nLastUnprinted = static_cast<int>(vecTryList.size()) + (nNotify != 0 ? 1 : 0);
     return PRINT_RESULT_OK;
 }
 
@@ -420,6 +425,7 @@ int CPrintJob::PrintSalesData(const std::string& strData, int nPrintType, int nM
     if (bAnySet == 0 || bAnyReceiptUse == 0) {
         SendNotifyPopup(pszName, NOTIFY_RECEIPT, kReceiptPopupMessage);
         CountOpenFailure(pszName, strText, nullptr);
+        m_pContext->nLastUnprinted = 1;
         return PRINT_RESULT_OK;
     }
 
@@ -507,6 +513,7 @@ int CPrintJob::PrintSalesData(const std::string& strData, int nPrintType, int nM
             m_pContext->nFailCount = 0;
         }
     }
+    m_pContext->nLastUnprinted = static_cast<int>(vecTryList.size());
     return PRINT_RESULT_OK;
 }
 
@@ -569,6 +576,11 @@ int CPrintCtrlProcess::PrintOrderData(const std::string& strData, int nPrintType
 int CPrintCtrlProcess::PrintSalesData(const std::string& strData, int nPrintType, int nMode)
 {
     return CPrintJob(m_pContext).PrintSalesData(strData, nPrintType, nMode);
+}
+
+int CPrintCtrlProcess::LastJobUnprintedCount() const
+{
+    return m_pContext->nLastUnprinted.load();
 }
 
 int CPrintCtrlProcess::FailCount() const

@@ -78,6 +78,11 @@ public:
     // The print-request text of report messages ("주문서/영수증 프린트 요청").
     static std::string MakePrintTypeText(int nPrintType, int nMode);
 
+    // Printers that still had something to print when the passes of the
+    // last job ended (0: everything chosen printed, possibly after a retry);
+    // a settings pop-up instead of printing counts as one.
+    int LastJobUnprintedCount() const;
+
     // Consecutive passes that ended with an open failure or missing
     // settings (kept across jobs).
     int FailCount() const;

@@ -7,6 +7,7 @@
 #include "pipeline/print_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "printing/print_base.h"
+#include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 #include "tests/support/cp949.h"
 #include "tests/support/program_folder.h"
@@ -444,6 +445,34 @@ TEST_F(PrintCtrlProcessTest, SheetAndReceiptPrintersShareTheDocuments)
     EXPECT_NE(std::string::npos, strLog.find("Printer(1) Success. Delete Try List"));
     EXPECT_NE(std::string::npos, strLog.find("Printer(2) Success. Delete Try List"));
     EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(0, m_pPrint->LastJobUnprintedCount());
+}
+
+// A printer that is down for the first pass and back for the second has
+// printed: the job's outcome says so, although the failed pass was reported.
+TEST_F(PrintCtrlProcessTest, PrinterBackOnTheRetryCountsAsPrinted)
+{
+    CToastCounter window;
+    const int nPort = CTcpListener::FreePort();
+    ConfigurePrinters({1, 1, nPort, 0}, {0, 0, 0, 0});
+    std::unique_ptr<CTcpListener> pPrinter;
+    int nOpens = 0;
+    m_pPrint->SetPrinterFactory([&]() {
+        // The second open finds the printer listening again.
+        if (++nOpens == 2) {
+            CTcpListener::Options options;
+            options.nPort = nPort;
+            pPrinter = std::make_unique<CTcpListener>(options);
+        }
+        return std::make_unique<CPrinterCommunicate>();
+    });
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json"})));
+    ASSERT_NE(nullptr, pPrinter);
+    EXPECT_TRUE(pPrinter->WaitForClientClose(5000));
+    EXPECT_EQ(2, CutCount(pPrinter->Received()));
+    EXPECT_EQ(1, window.Count());
+    EXPECT_EQ(0, m_pPrint->FailCount());
+    EXPECT_EQ(0, m_pPrint->LastJobUnprintedCount());
 }
 
 TEST_F(PrintCtrlProcessTest, RefusingPrinterIsTriedInFourPassesTheOtherPrintsOnce)
@@ -460,6 +489,7 @@ TEST_F(PrintCtrlProcessTest, RefusingPrinterIsTriedInFourPassesTheOtherPrintsOnc
         EXPECT_NE(std::string::npos, strLog.find(strLine)) << strLine;
     }
     EXPECT_EQ(4, m_pPrint->FailCount());
+    EXPECT_EQ(1, m_pPrint->LastJobUnprintedCount());
     EXPECT_EQ(4, window.Count()); // one print-failure toast per failed pass
     EXPECT_EQ(1, counter.Connections());
     EXPECT_EQ(2, CutCount(counter.Received()));

@@ -43,7 +43,7 @@ CTcpListener::CTcpListener(const Options& options) : m_Options(options)
         setsockopt(m_hListen, SOL_SOCKET, SO_RCVBUF, &options.nReceiveBufferBytes,
                    sizeof(options.nReceiveBufferBytes));
     }
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = Loopback(options.nPort);
     if (::bind(m_hListen, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::listen(m_hListen, options.nBacklog) != 0) {
         throw std::runtime_error("listener bind/listen failed");

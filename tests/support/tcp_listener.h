@@ -20,6 +20,7 @@ public:
         int nReadDelayMs = 0;        // waits this long after accept before reading
         int nReceiveBufferBytes = 0; // SO_RCVBUF on the listener when > 0
         std::string strReply;        // sent back after the first bytes arrive
+        int nPort = 0;               // a fixed port (0: an ephemeral one)
     };
 
     CTcpListener() : CTcpListener(Options{}) {}

@@ -156,15 +156,14 @@ int main(int argc, char** argv)
             if (print.LastResult() != 0) {
                 reasons << " print result " << print.LastResult() << ";";
             }
-            if (print.FailCount() > 0) {
-                reasons << " a printer did not open or none is configured (FailCount "
-                        << print.FailCount() << ");";
-            }
-            if (nFailToasts.load() > 0) {
-                reasons << " printing failed on a pass;";
-            }
-            if (toast.ToastQueueCount() > 0) {
-                reasons << " " << toast.ToastQueueCount() << " report message(s);";
+            // A printer that failed a pass and printed on a retry counts as
+            // printed; the failed passes are in the log and the report
+            // messages.
+            if (print.LastJobUnprintedCount() > 0) {
+                reasons << " " << print.LastJobUnprintedCount()
+                        << " printer(s) did not print after every retry, or none is configured"
+                        << " (FailCount " << print.FailCount() << ", " << toast.ToastQueueCount()
+                        << " report message(s));";
             }
             if (!reasons.str().empty()) {
                 std::fprintf(stderr, "zelkor-print: event %d not printed everywhere:%s\n", nEventId,
