@@ -87,17 +87,26 @@ SToastRegistry& ToastRegistry()
     return *s_pRegistry;
 }
 
-bool PopData(CQueue<CQueueDataInfo*>& queue, int& nEventType, std::string& strData)
+// The oldest item of a queue, or null with the log line of the failure.
+template <typename T>
+T* PopItem(CQueue<T*>& queue, const char* pszName)
 {
-    const char* const pszName = "CBaseCtrlProcess::PopQueueCtrlData";
-    CQueueDataInfo* pItem = nullptr;
+    T* pItem = nullptr;
     if (!queue.Get(pItem)) {
         LOG_PRINT(LOG_ERROR, "[%s] QueuePrint Pop QueueData Fail Queue Count [%d]", pszName,
                   queue.Count());
-        return false;
+        return nullptr;
     }
     if (pItem == nullptr) {
         LOG_PRINT(LOG_ERROR, "[%s] QueuePrint Pop QueueData NULL Index", pszName);
+    }
+    return pItem;
+}
+
+bool PopData(CQueue<CQueueDataInfo*>& queue, int& nEventType, std::string& strData)
+{
+    CQueueDataInfo* pItem = PopItem(queue, "CBaseCtrlProcess::PopQueueCtrlData");
+    if (pItem == nullptr) {
         return false;
     }
     nEventType = pItem->eventType;
@@ -108,15 +117,8 @@ bool PopData(CQueue<CQueueDataInfo*>& queue, int& nEventType, std::string& strDa
 
 bool PopToast(CQueue<CQueueToastData*>& queue, int& nLevel, std::string& strMsg)
 {
-    const char* const pszName = "CBaseCtrlProcess::PopToastQueueCtrlData";
-    CQueueToastData* pItem = nullptr;
-    if (!queue.Get(pItem)) {
-        LOG_PRINT(LOG_ERROR, "[%s] QueuePrint Pop QueueData Fail Queue Count [%d]", pszName,
-                  queue.Count());
-        return false;
-    }
+    CQueueToastData* pItem = PopItem(queue, "CBaseCtrlProcess::PopToastQueueCtrlData");
     if (pItem == nullptr) {
-        LOG_PRINT(LOG_ERROR, "[%s] QueuePrint Pop QueueData NULL Index", pszName);
         return false;
     }
     nLevel = pItem->nLevel;

@@ -326,15 +326,14 @@ std::string CPrinterSetting::GetPrintSizeText(int nSize)
 
 // ---------------------------------------------------------------- whole file
 
-void CPrinterSetting::ReadPrinterRecord(const std::string& strPath, int nPrinter)
+void CPrinterSetting::ReadPrinterRecord(const CIniSnapshot& config, int nPrinter)
 {
-    const char* pszPath = strPath.c_str();
     auto getInt = [&](const char* pszName, int nDefault) {
-        return IniGetInt(kPrinterSection, PrinterKey(nPrinter, pszName).c_str(), nDefault, pszPath);
+        return config.GetInt(kPrinterSection, PrinterKey(nPrinter, pszName).c_str(), nDefault);
     };
     auto getText = [&](const char* pszName) {
-        return IniGetString(kPrinterSection, PrinterKey(nPrinter, pszName).c_str(), "", pszPath,
-                            kReadBufferSize);
+        return config.GetString(kPrinterSection, PrinterKey(nPrinter, pszName).c_str(), "",
+                                kReadBufferSize);
     };
 
     PrintInfo info;
@@ -379,17 +378,18 @@ int CPrinterSetting::ReadFilePrintInfo(int bKeepDate)
                   "CPrinterSetting::ReadFilePrintInfo");
         return 0;
     }
-    const char* pszPath = strPath.c_str();
+    // One read of the file for every [PRINTER] value.
+    const CIniSnapshot config(strPath.c_str());
 
-    const int nLine = IniGetInt(kPrinterSection, "LINE", 42, pszPath);
+    const int nLine = config.GetInt(kPrinterSection, "LINE", 42);
     SetGuarded(m_csPrintLineType, m_nPrintLineType, nLine == 48 ? 1 : 0);
 
     for (int nPrinter = 1; nPrinter <= MAX_PRINTER_COUNT; ++nPrinter) {
-        ReadPrinterRecord(strPath, nPrinter);
+        ReadPrinterRecord(config, nPrinter);
     }
 
     auto getInt = [&](const char* pszKey, int nDefault) {
-        return IniGetInt(kPrinterSection, pszKey, nDefault, pszPath);
+        return config.GetInt(kPrinterSection, pszKey, nDefault);
     };
     SetPrintCnt(getInt("PrintCnt", 1));
     SetDeliveryPrintCnt(getInt("DeliveryPrintCnt", 1));

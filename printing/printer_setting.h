@@ -21,6 +21,8 @@ enum EPrintSize
 // One printer's connection record; a plain record copied whole in and out.
 // Text fields are NUL-terminated CP949; use SetPrintInfoText to fill them so
 // that an over-long value is cut to the field.
+class CIniSnapshot;
+
 struct PrintInfo
 {
     int Use = 0;      // 1: prints kitchen order sheets
@@ -128,7 +130,7 @@ private:
     std::string ConfigPath();
     // Path when it is set and the file exists; logs and returns "" otherwise.
     std::string ExistingConfigPath(const char* pszMethod);
-    void ReadPrinterRecord(const std::string& strPath, int nPrinter);
+    void ReadPrinterRecord(const CIniSnapshot& config, int nPrinter);
     bool WritePrinterRecord(const std::string& strPath, int nPrinter);
 
     static int GetGuarded(CTeskCriticalSection& lock, const int& nValue);
