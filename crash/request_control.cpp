@@ -319,6 +319,20 @@ int RequestControl::SSL_Init(SslConnectInfo& info, const std::string& strUrl, in
     return 1;
 }
 
+int RequestControl::SplitResponse(const std::string& strReceived, std::string& strResponse,
+                                  std::string& strHeaderPart)
+{
+    // Only an answer with a header section counts; what follows the
+    // header lines (the blank line's CR LF, then the body) is the response.
+    size_t nEnd = strReceived.find("\r\n\r\n");
+    if (nEnd == std::string::npos || nEnd == 0) {
+        return 0;
+    }
+    strResponse = strReceived.substr(nEnd + 2);
+    strHeaderPart = strReceived.substr(0, nEnd + 2);
+    return 1;
+}
+
 int RequestControl::SSL_Request(const std::string& strUrl, const std::string& strPath,
                                 const std::string& strBody, const std::string& strHeader,
                                 std::string& strResponse, int nTimeoutMs)
@@ -357,16 +371,8 @@ int RequestControl::SSL_Request(const std::string& strUrl, const std::string& st
         strReceived.append(buffer, strnlen(buffer, static_cast<size_t>(nRead)));
     }
 
-    // Only an answer with a header section counts; what follows the
-    // header lines (the blank line's CR LF, then the body) is the response.
-    int nResult = 0;
     std::string strHeaderPart;
-    size_t nEnd = strReceived.find("\r\n\r\n");
-    if (nEnd != std::string::npos && nEnd > 0) {
-        strResponse = strReceived.substr(nEnd + 2);
-        strHeaderPart = strReceived.substr(0, nEnd + 2);
-        nResult = 1;
-    }
+    int nResult = SplitResponse(strReceived, strResponse, strHeaderPart);
     LOG_PRINT(LOG_INFO,
               "[%s] Commproc Result. (Socket no : %d, ret : %d, Send length :%d, \r\nData : %s)",
               pszName, nSocket, nResult, nSent, strHeaderPart.c_str());

@@ -79,6 +79,14 @@ public:
     static bool SplitUrl(const std::string& strUrl, std::string& strHost, std::string& strPath,
                          int& nPort, int& nServiceType);
 
+    // Splits the bytes of an answer at its first blank line. 1 when there is
+    // a header section (the blank line does not open the answer):
+    // strResponse then holds the blank line's CR LF and the body, and
+    // strHeaderPart the header lines with their CR LFs. 0 otherwise, both
+    // untouched.
+    static int SplitResponse(const std::string& strReceived, std::string& strResponse,
+                             std::string& strHeaderPart);
+
     // Why the last SSL_Init failed ("" after a success).
     const std::string& GetErrorText() const { return m_strErrorText; }
 
