@@ -8,7 +8,8 @@
 
 namespace platform {
 
-constexpr int TCP_ERROR_TIMEOUT = 110; // ETIMEDOUT
+constexpr int TCP_ERROR_TIMEOUT = 110;    // ETIMEDOUT
+constexpr int TCP_ERROR_PEER_CLOSED = 32; // EPIPE: the peer closed its side
 
 class CTcpConnector
 {
@@ -44,8 +45,8 @@ public:
     // One send call (no SIGPIPE). Returns 0 or errno; nSent what went out.
     int Send(const void* pData, size_t nSize, size_t& nSent);
 
-    // One receive call honouring the receive time-out: 0 with nReceived 0
-    // on time-out or end of stream, or errno.
+    // One receive call honouring the receive time-out: 0 (nReceived 0 on
+    // time-out), TCP_ERROR_PEER_CLOSED at end of stream, or errno.
     int Receive(void* pBuffer, size_t nSize, size_t& nReceived);
 
     // Half-closes the sending side, then waits until the peer has

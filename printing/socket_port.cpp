@@ -91,13 +91,22 @@ int CSocketPort::SendCurrentMemoryPrintData()
         return 3;
     }
     // Status bytes the printer may send back; with the short receive
-    // time-out this ends at once when it is silent.
+    // time-out this ends at once when it is silent. A printer never ends
+    // the connection while a job is being sent, so its close or reset here
+    // means the bytes just sent may not all have been printed: the send
+    // fails, and the job is printed again on the next pass.
     m_strLastReply.clear();
     char buffer[4096];
     for (;;) {
         std::memset(buffer, 0, sizeof(buffer));
         size_t nReceived = 0;
-        if (m_Socket.Receive(buffer, sizeof(buffer) - 1, nReceived) != 0 || nReceived == 0) {
+        nError = m_Socket.Receive(buffer, sizeof(buffer) - 1, nReceived);
+        if (nError != 0) {
+            LOG_PRINT(LOG_ERROR, "[%s] recv Error [%d], the printer closed the connection", pszTag,
+                      nError);
+            return 3;
+        }
+        if (nReceived == 0) {
             break;
         }
         m_strLastReply.append(buffer, nReceived);

@@ -156,6 +156,9 @@ int CTcpConnector::Receive(void* pBuffer, size_t nSize, size_t& nReceived)
     nReceived = 0;
     for (;;) {
         ssize_t n = ::recv(m_hSocket, pBuffer, nSize, 0);
+        if (n == 0 && nSize > 0) {
+            return TCP_ERROR_PEER_CLOSED;
+        }
         if (n >= 0) {
             nReceived = static_cast<size_t>(n);
             return 0;

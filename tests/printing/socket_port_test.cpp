@@ -118,6 +118,28 @@ TEST_F(SocketPortTest, StatusReplyIsLoggedNotInterpreted)
     EXPECT_NE(m_Folder.ReadCurrentLog().find("send Success, Recv Data [\x12]"), std::string::npos);
 }
 
+TEST_F(SocketPortTest, PrinterThatHangsUpMidJobFailsTheNextSend)
+{
+    // The printer takes the first byte and closes cleanly. The kernel still
+    // accepts the next send, so only the reply window can tell that the
+    // printer is gone; counting that send as printed would lose the rest of
+    // the job. (The first send itself fails when the close comes within its
+    // reply window.)
+    CTcpListener::Options options;
+    options.nCloseAfterBytes = 1;
+    CTcpListener printer(options);
+    CSocketPort port("127.0.0.1", printer.Port());
+    ASSERT_EQ(port.OpenPort(), 0);
+    ASSERT_EQ(port.InitializePort(), 0);
+    port.SendData("A", 1, 1);
+    ASSERT_TRUE(printer.WaitForClientClose(3000));
+    EXPECT_EQ(port.SendData("B", 1, 1), 3);
+    EXPECT_EQ(port.SendData("C", 1, 1), 3);
+    EXPECT_EQ(printer.Received(), "A");
+    EXPECT_NE(m_Folder.ReadCurrentLog().find("the printer closed the connection"),
+              std::string::npos);
+}
+
 TEST_F(SocketPortTest, CloseLetsTheLastBytesReachASlowPrinter)
 {
     // A printer that applies flow control: a small receive window and a

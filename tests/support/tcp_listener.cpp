@@ -1,6 +1,7 @@
 // Local TCP printer for network port tests.
 #include "tests/support/tcp_listener.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -78,6 +79,7 @@ void CTcpListener::Run()
     std::vector<int> clients;
     std::vector<long long> readFrom;
     std::vector<bool> replied;
+    std::vector<long long> broughtBytes;
     for (;;) {
         std::vector<pollfd> fds;
         fds.push_back({m_hWake[0], POLLIN, 0});
@@ -98,6 +100,7 @@ void CTcpListener::Run()
                 clients.push_back(hClient);
                 readFrom.push_back(NowMs() + m_Options.nReadDelayMs);
                 replied.push_back(false);
+                broughtBytes.push_back(0);
                 ++m_nConnections;
             }
         }
@@ -108,16 +111,25 @@ void CTcpListener::Run()
                 continue;
             }
             char buffer[65536];
-            ssize_t n = ::recv(clients[i], buffer, sizeof(buffer), 0);
+            size_t nWant = sizeof(buffer);
+            if (m_Options.nCloseAfterBytes >= 0) {
+                nWant = std::min<size_t>(
+                    nWant, static_cast<size_t>(m_Options.nCloseAfterBytes - broughtBytes[i]));
+            }
+            ssize_t n = nWant > 0 ? ::recv(clients[i], buffer, nWant, 0) : 0;
             if (n > 0) {
                 std::lock_guard lock(m_Lock);
                 m_strReceived.append(buffer, static_cast<size_t>(n));
+                broughtBytes[i] += n;
                 if (!replied[i] && !m_Options.strReply.empty()) {
                     ::send(clients[i], m_Options.strReply.data(), m_Options.strReply.size(),
                            MSG_NOSIGNAL);
                     replied[i] = true;
                 }
-                continue;
+                if (broughtBytes[i] != m_Options.nCloseAfterBytes) {
+                    continue;
+                }
+                n = 0; // enough: this printer hangs up
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;

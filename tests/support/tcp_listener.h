@@ -16,11 +16,12 @@ public:
     struct Options
     {
         int nBacklog = 8;
-        bool bAccept = true;         // false: never accepts (backlog only)
-        int nReadDelayMs = 0;        // waits this long after accept before reading
-        int nReceiveBufferBytes = 0; // SO_RCVBUF on the listener when > 0
-        std::string strReply;        // sent back after the first bytes arrive
-        int nPort = 0;               // a fixed port (0: an ephemeral one)
+        bool bAccept = true;             // false: never accepts (backlog only)
+        int nReadDelayMs = 0;            // waits this long after accept before reading
+        int nReceiveBufferBytes = 0;     // SO_RCVBUF on the listener when > 0
+        std::string strReply;            // sent back after the first bytes arrive
+        int nPort = 0;                   // a fixed port (0: an ephemeral one)
+        long long nCloseAfterBytes = -1; // closes a connection once it brought this many
     };
 
     CTcpListener() : CTcpListener(Options{}) {}
@@ -33,7 +34,8 @@ public:
 
     // Waits until nBytes arrived or nTimeoutMs passed; returns all so far.
     std::string WaitForBytes(size_t nBytes, int nTimeoutMs) const;
-    // Waits until a client has closed its side after sending (EOF seen).
+    // Waits until a connection has ended: the client closed its side after
+    // sending (EOF seen) or the listener closed it (nCloseAfterBytes).
     bool WaitForClientClose(int nTimeoutMs) const;
     std::string Received() const;
     int Connections() const { return m_nConnections; }
