@@ -3,6 +3,7 @@
 // zelkor-vprinter on loopback TCP configured as network printer 1.
 #include "foundation/ini_file.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/vprinter_process.h"
 
 #include <csignal>
 #include <cstdio>
@@ -16,70 +17,13 @@
 namespace {
 
 using testsupport::CTempProgramFolder;
+using testsupport::CVirtualPrinter;
 
 std::string DataFile(const std::string& strRelative)
 {
     auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
     return testsupport::ReadWholeFile(path.string());
 }
-
-// A zelkor-vprinter serving an ephemeral loopback port, stopped with the object.
-class CVirtualPrinter
-{
-public:
-    // pszFault: a --fault mode of the printer, or null.
-    explicit CVirtualPrinter(const std::string& strOutDir, const char* pszFault = nullptr)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            return;
-        }
-        m_nPid = fork();
-        if (m_nPid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            close(fds[0]);
-            close(fds[1]);
-            if (pszFault != nullptr) {
-                execl(ZELKOR_VPRINTER_EXE, ZELKOR_VPRINTER_EXE, "--tcp", "127.0.0.1:0", "--out",
-                      strOutDir.c_str(), "--fault", pszFault, static_cast<char*>(nullptr));
-            } else {
-                execl(ZELKOR_VPRINTER_EXE, ZELKOR_VPRINTER_EXE, "--tcp", "127.0.0.1:0", "--out",
-                      strOutDir.c_str(), static_cast<char*>(nullptr));
-            }
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string strLine;
-        char ch = 0;
-        while (read(fds[0], &ch, 1) == 1 && ch != '\n') {
-            strLine += ch;
-        }
-        m_nReadFd = fds[0]; // kept open so the printer's later output never blocks on SIGPIPE
-        const size_t nColon = strLine.rfind(':');
-        if (nColon != std::string::npos) {
-            m_nPort = std::atoi(strLine.c_str() + nColon + 1);
-        }
-    }
-    ~CVirtualPrinter()
-    {
-        if (m_nPid > 0) {
-            kill(m_nPid, SIGTERM);
-            waitpid(m_nPid, nullptr, 0);
-        }
-        if (m_nReadFd >= 0) {
-            close(m_nReadFd);
-        }
-    }
-    CVirtualPrinter(const CVirtualPrinter&) = delete;
-    CVirtualPrinter& operator=(const CVirtualPrinter&) = delete;
-
-    int Port() const { return m_nPort; }
-
-private:
-    pid_t m_nPid = -1;
-    int m_nReadFd = -1;
-    int m_nPort = 0;
-};
 
 class ZelkorPrintTest : public ::testing::Test
 {
@@ -149,7 +93,7 @@ protected:
 
 TEST_F(ZelkorPrintTest, AcceptedOrderIsPrintedOnTheVirtualPrinter)
 {
-    CVirtualPrinter printer(m_Folder.File("receipts"));
+    CVirtualPrinter printer(ZELKOR_VPRINTER_EXE, m_Folder.File("receipts"));
     ASSERT_GT(printer.Port(), 0);
     ConfigurePrinter(printer.Port());
     std::string strErrors;
@@ -179,7 +123,7 @@ TEST_F(ZelkorPrintTest, FailuresGiveNonZeroWithTheReason)
         {"unsupported event", 36999, false, "not supported"},
     };
     // A printer that is there but refuses every connection.
-    CVirtualPrinter printer(m_Folder.File("receipts"), "refuse");
+    CVirtualPrinter printer(ZELKOR_VPRINTER_EXE, m_Folder.File("receipts"), {"refuse"});
     ASSERT_GT(printer.Port(), 0);
     ConfigurePrinter(printer.Port());
     for (const SCase& c : cases) {

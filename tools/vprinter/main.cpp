@@ -38,6 +38,8 @@ const char kUsage[] =
     "      close-after=N  close the connection after N bytes\n"
     "      status=HEX     answer these bytes after each chunk of data\n"
     "      baud=N         read no faster than N baud (10 bits a byte)\n"
+    "      first=N        misbehave on the first N connections only, then serve\n"
+    "                     normally (a printer that recovers; TCP only)\n"
     "  --help           this text\n"
     "SIGTERM or SIGINT ends it cleanly, writing a receipt in progress.\n";
 
@@ -105,6 +107,8 @@ bool ParseFault(const std::string& strMode, vprinter::SFaults& faults)
     } else if (strName == "status" && ParseHexBytes(strValue, faults.m_strStatus)) {
     } else if (strName == "baud" && ParseNumber(strValue, 1, 100'000'000, nValue)) {
         faults.m_nBaud = static_cast<int>(nValue);
+    } else if (strName == "first" && ParseNumber(strValue, 1, 1'000'000, nValue)) {
+        faults.m_nFirst = static_cast<int>(nValue);
     } else {
         return false;
     }
@@ -191,7 +195,9 @@ int ServeTcp(const SOptions& options, vprinter::CReceiptOutput& output, int nSto
         if (nFd < 0) {
             break;
         }
-        vprinter::CPrinterSession session(nFd, false, options.m_faults, output, nStopFd);
+        const bool bFaulty = options.m_faults.m_nFirst < 0 || nServed < options.m_faults.m_nFirst;
+        vprinter::CPrinterSession session(
+            nFd, false, bFaulty ? options.m_faults : vprinter::SFaults{}, output, nStopFd);
         const vprinter::CPrinterSession::EEnd eEnd = session.Run();
         close(nFd);
         if (eEnd == vprinter::CPrinterSession::END_STOPPED) {

@@ -297,6 +297,33 @@ TEST(VprinterProcess, CloseAfterDropsTheSenderMidJob)
     EXPECT_EQ(ReadFile(strOut + "/connection-001.bin"), std::string(10, 'x'));
 }
 
+TEST(VprinterProcess, FirstLimitsTheFaultsToTheFirstConnections)
+{
+    const std::string strOut = OutFolder();
+    CVprinterProcess printer({"--tcp", "127.0.0.1:0", "--out", strOut, "--fault", "close-after=10",
+                              "--fault", "first=1", "--count", "2"});
+    const std::string strJob = std::string(100, 'y');
+    const std::string strAddress = printer.FirstLine();
+    for (int i = 0; i < 2; ++i) {
+        const int nFd = Connect(strAddress);
+        ASSERT_GE(nFd, 0);
+        SendAll(nFd, strJob);
+        if (i == 0) {
+            // The dropped first connection: wait for the printer's side to end.
+            char c = 0;
+            const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+            while (recv(nFd, &c, 1, MSG_DONTWAIT) != 0 && errno != ECONNRESET &&
+                   Clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        close(nFd);
+    }
+    EXPECT_EQ(printer.WaitExit(), 0);
+    EXPECT_EQ(ReadFile(strOut + "/connection-001.bin"), std::string(10, 'y'));
+    EXPECT_EQ(ReadFile(strOut + "/connection-002.bin"), strJob);
+}
+
 TEST(VprinterProcess, RefuseMakesConnectsFail)
 {
     CVprinterProcess printer({"--tcp", "127.0.0.1:0", "--fault", "refuse"});
@@ -379,8 +406,9 @@ TEST(VprinterProcess, HelpListsEveryOption)
     const std::string strCommand = std::string(ZELKOR_VPRINTER_EXE) + " --help > " + strHelp;
     ASSERT_EQ(std::system(strCommand.c_str()), 0);
     const std::string strText = ReadFile(strHelp);
-    for (const char* pszOption : {"--tcp", "--pty", "--out", "--png", "--fault", "--count",
-                                  "refuse", "no-read", "close-after=N", "status=HEX", "baud=N"}) {
+    for (const char* pszOption :
+         {"--tcp", "--pty", "--out", "--png", "--fault", "--count", "refuse", "no-read",
+          "close-after=N", "status=HEX", "baud=N", "first=N"}) {
         EXPECT_NE(strText.find(pszOption), std::string::npos) << pszOption;
     }
 }
