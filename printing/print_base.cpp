@@ -257,11 +257,12 @@ void CPrintBase::SetPrintRelayDataInfo(int nWidth, const std::string& strText, i
     for (;;) {
         size_t nBreak = strText.find('\n', nStart);
         if (nBreak == std::string::npos) {
-            WrapParagraph(strText.substr(nStart), bRightAlign, pInfo, bIndent);
+            WrapParagraph(PrintableText(strText.substr(nStart)), bRightAlign, pInfo, bIndent);
             break;
         }
         size_t nEnd = (nBreak > nStart && strText[nBreak - 1] == '\r') ? nBreak - 1 : nBreak;
-        WrapParagraph(strText.substr(nStart, nEnd - nStart), bRightAlign, pInfo, bIndent);
+        WrapParagraph(PrintableText(strText.substr(nStart, nEnd - nStart)), bRightAlign, pInfo,
+                      bIndent);
         nStart = nBreak + 1;
     }
     pInfo->nLineCount = static_cast<int>(pInfo->vecLines.size());
@@ -317,6 +318,30 @@ void CPrintBase::WrapParagraph(const std::string& strText, int bRightAlign, Prin
         }
         pInfo->vecLines.push_back(std::move(strLine));
     } while (nRemaining > 0);
+}
+
+std::string CPrintBase::PrintableText(const std::string& strText)
+{
+    auto isTrail = [](unsigned char ch) {
+        return (ch >= 0x41 && ch <= 0x5A) || (ch >= 0x61 && ch <= 0x7A) ||
+               (ch >= 0x81 && ch <= 0xFE);
+    };
+    std::string strOut;
+    strOut.reserve(strText.size());
+    for (size_t i = 0; i < strText.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(strText[i]);
+        if (IsLeadByte(strText[i])) {
+            if (i + 1 < strText.size() && isTrail(static_cast<unsigned char>(strText[i + 1]))) {
+                strOut += strText[i];
+                strOut += strText[++i];
+            }
+        } else if (ch < 0x20 || ch == 0x7F) {
+            strOut += ' ';
+        } else {
+            strOut += strText[i];
+        }
+    }
+    return strOut;
 }
 
 int CPrintBase::IsCheckChar2ByteFirstChar(const std::string& strText, int nStart, int nEnd)

@@ -151,9 +151,17 @@ public:
     // front when bRightAlign is 1. With bIndent 1 every line after the first
     // starts with four blanks. An empty text yields one empty line. Line
     // breaks in the text (CR LF or LF) end a line; each line of the text is
-    // wrapped on its own.
+    // wrapped on its own, as PrintableText gives it.
     static void SetPrintRelayDataInfo(int nWidth, const std::string& strText, int bRightAlign,
                                       PrintDataInfo* pInfo, int bIndent);
+
+    // One line of order text as it may go to the printer: every control byte
+    // (below 0x20, and 0x7F) becomes a blank, so text from an order can never
+    // act as a printer command; a lead byte without a trail byte after it
+    // (0x41..0x5A, 0x61..0x7A, 0x81..0xFE) is dropped, as on paper it would
+    // take the next byte (a line end or the ESC of the next command) as its
+    // second half.
+    static std::string PrintableText(const std::string& strText);
 
     // 1 when the bytes [nStart, nEnd) of strText end inside a two-byte CP949
     // character (lead bytes 0x81..0xFE), else 0; 0 with an error line for

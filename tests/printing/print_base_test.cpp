@@ -1,10 +1,15 @@
 // The document base: the byte-column wrap and columns down to the bytes sent,
 // the SetPrintData checks, and the words made of an order's coded values.
+#include "foundation/ini_file.h"
+#include "printing/documents/print_order_sheet.h"
+#include "printing/documents/print_payment.h"
+#include "printing/documents/print_payment_delivery.h"
 #include "printing/print_base.h"
 #include "tests/printing/document_harness.h"
 #include "tests/support/cp949.h"
 #include "tests/support/fake_clock.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -111,7 +116,8 @@ TEST(PrintBaseWrapTest, LinesOfTheWrap)
         {"width 1 keeps syllables whole", 1, "가나", 0, 0, 0, {"가", "나"}, 1},
         {"a negative width moves on character by character", -3, "A가", 0, 0, 0, {"A", "가"}, -3},
         {"width 4 with indent ends", 4, "ABCDEF", 0, 1, 0, {"ABCD", "    E", "    F"}, 4},
-        {"a truncated lead byte at the end stays last", 2, "AB\xB0", 0, 0, 0, {"AB", "\xB0"}, 2},
+        // On paper a lone lead byte would pair with the line end after it.
+        {"a truncated lead byte at the end is dropped", 2, "AB\xB0", 0, 0, 0, {"AB"}, 2},
         // A memo's line breaks end lines; each line wraps on its own, so the
         // break never eats columns of the next line.
         {"CR LF ends a line", 10, "AB\r\nCDEFGHIJKLMN", 0, 0, 0, {"AB", "CDEFGHIJKL", "MN"}, 10},
@@ -194,6 +200,34 @@ TEST(PrintBaseWrapTest, TwoByteCharacterAtTheEnd)
         EXPECT_EQ(CPrintBase::IsCheckChar2ByteFirstChar(c.strText, c.nStart, c.nEnd), c.nExpected)
             << HexBytes(c.strText) << " [" << c.nStart << ", " << c.nEnd << ")";
     }
+}
+
+// Order text never acts as a printer command and never leaves half a
+// character for the printer to pair with the next byte.
+TEST(PrintBaseWrapTest, PrintableText)
+{
+    const struct
+    {
+        const char* pszName;
+        std::string strText;
+        std::string strExpected;
+    } cases[] = {
+        {"plain text and whole characters", "A 가나 \x8C\x63", "A 가나 \x8C\x63"},
+        {"ESC i (cut) in a memo", "memo\x1B\x69 end", "memo i end"},
+        {"ESC ! and GS V", "\x1B!\x38\x1DV\x01x", " !8 V x"},
+        {"tab, lone CR, DEL", "a\tb\rc\x7F", "a b c "},
+        {"lead byte at the end", "0107777888\xC8", "0107777888"},
+        {"lead byte before a blank", "\xC8 가", " 가"},
+        {"lead byte before a control byte", "\xB0\x1B", " "},
+        {"lead byte as the trail of a lead byte", "\xB0\xB0\xA1", "\xB0\xB0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HexBytes(CPrintBase::PrintableText(c.strText)), HexBytes(c.strExpected))
+            << c.pszName;
+    }
+    PrintDataInfo info;
+    CPrintBase::SetPrintRelayDataInfo(10, "ab\xC8\r\n\x1B\x69", 0, &info, 0);
+    EXPECT_EQ(info.vecLines, (std::vector<std::string>{"ab", " i"}));
 }
 
 // --- documents bound to a recording printer -------------------------------
@@ -640,6 +674,98 @@ TEST(PrintBaseOptionsTest, RecordsInOrderAndGroupsOfFirstAppearance)
     }
     EXPECT_EQ(vecGroups, (std::vector<std::string>{"추가 선택", "OPTION_GROUP_NAME_EMPTY", "사이즈",
                                                    "사이즈 "}));
+}
+
+// What a printer would make of a document's bytes: "" when every line is
+// whole characters without control bytes, no single-width line is wider
+// than nWidth and the document ends in a cut; else what is wrong.
+std::string UnsoundLine(const std::string& strBytes, int nWidth)
+{
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(strBytes[i]); };
+    size_t nColumns = 0;
+    bool bDouble = false;
+    int nMode = 0;
+    for (size_t i = 0; i < strBytes.size();) {
+        const unsigned char ch = byte(i);
+        const bool bLineEnd = ch == '\r' && i + 1 < strBytes.size() && byte(i + 1) == '\n';
+        if (ch == 0x1B && i + 1 < strBytes.size() &&
+            (strBytes[i + 1] == '!' || strBytes[i + 1] == 'a')) {
+            nMode = strBytes[i + 1] == '!' && i + 2 < strBytes.size() ? byte(i + 2) : nMode;
+            i += 3;
+        } else if (ch == 0x1B && i + 1 < strBytes.size() &&
+                   (strBytes[i + 1] == '@' || strBytes[i + 1] == 'i')) {
+            i += 2;
+        } else if (bLineEnd) {
+            if (!bDouble && nColumns > static_cast<size_t>(nWidth)) {
+                return "line of " + std::to_string(nColumns) + " bytes before byte " +
+                       std::to_string(i);
+            }
+            nColumns = 0;
+            bDouble = false;
+            i += 2;
+        } else if (ch < 0x20 || ch == 0x7F) {
+            return "control byte at " + std::to_string(i);
+        } else {
+            const bool bLead = ch >= 0x81 && ch <= 0xFE;
+            if (bLead && (i + 1 >= strBytes.size() || byte(i + 1) < 0x41 ||
+                          (byte(i + 1) > 0x5A && byte(i + 1) < 0x61) ||
+                          (byte(i + 1) > 0x7A && byte(i + 1) < 0x81) || byte(i + 1) == 0xFF)) {
+                return "half character at " + std::to_string(i);
+            }
+            bDouble = bDouble || (nMode & PRINT_MODE_DOUBLE_WIDTH) != 0;
+            nColumns += bLead ? 2 : 1;
+            i += bLead ? 2 : 1;
+        }
+    }
+    return "";
+}
+
+// Inputs that once broke a printed line, kept as the fuzz target of the
+// order documents takes them: a flags byte (bit 0 48 columns, 1 re-print,
+// 2 cancel, 3 option groups, 4 origin notice, 5 road-name addresses, 6-7
+// bottom line feeds - 1), a byte of four two-bit sizes (customer memo,
+// rider memo, menu name, origin notice), then the order text.
+TEST_F(PrintBaseTest, FuzzRegressionsPrintSoundLines)
+{
+    const std::filesystem::path dir = docharness::DataPath("fuzz-regressions/order-documents");
+    int nFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        ++nFiles;
+        const std::string strInput = testsupport::ReadWholeFile(entry.path().string());
+        ASSERT_GE(strInput.size(), 2u);
+        const auto chFlags = static_cast<unsigned char>(strInput[0]);
+        const auto chSizes = static_cast<unsigned char>(strInput[1]);
+        const int nWidth = (chFlags & 0x01) != 0 ? 48 : 42;
+        SetPrinterKey("LINE", std::to_string(nWidth));
+        ASSERT_TRUE(IniWriteString("PRINT", "USE_NEWADDR", (chFlags & 0x20) != 0 ? "1" : "0",
+                                   m_Folder.File("Config.ini").c_str()));
+        m_Setting.SetPickupPaymentPrintCnt(1);
+        m_Setting.SetPrintOptiongroup((chFlags >> 3) & 1);
+        m_Setting.SetPrintOrigin((chFlags >> 4) & 1);
+        PrinterSetting().SetPrintOrigin((chFlags >> 4) & 1);
+        m_Setting.SetReqCustomerSize(chSizes & 3);
+        m_Setting.SetReqDelivererSize((chSizes >> 2) & 3);
+        m_Setting.SetMenunameSize((chSizes >> 4) & 3);
+        m_Setting.SetOriginSize((chSizes >> 6) & 3);
+        const int nFlags = ((chFlags & 0x02) != 0 ? PRINT_FLAG_REPRINT : 0) |
+                           ((chFlags & 0x04) != 0 ? PRINT_FLAG_CANCEL : 0);
+        LoadOrderText(strInput.substr(2));
+        CPrintOrderSheet sheet;
+        CPrintPayment receipt;
+        CPrintPaymentDelivery delivery;
+        for (CPrintBase* pDocument :
+             std::initializer_list<CPrintBase*>{&sheet, &receipt, &delivery}) {
+            const docharness::SPrintResult result = docharness::PrintDocument(
+                *pDocument, m_Data, m_Setting, nFlags, 1 + ((chFlags >> 6) & 3));
+            EXPECT_EQ(UnsoundLine(result.strBytes, nWidth), "");
+            if (result.nStartResult == 0 && result.strBytes.size() > 2) {
+                EXPECT_EQ(result.strBytes.substr(result.strBytes.size() - 4), "\x1B\x69\x1B\x40")
+                    << "the document does not end in a cut";
+            }
+        }
+    }
+    EXPECT_GT(nFiles, 0);
 }
 
 } // namespace
