@@ -490,8 +490,9 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
         for (const std::string& strGroup : vecGroups) {
             const bool bHeading = bGroupHeadings && strGroup != OPTION_GROUP_NAME_EMPTY;
             if (bHeading) {
-                const std::string strHeading = "- " + strMark + WholeChars(strGroup);
-                m_pPrinter->Printer_Send_Msg(strHeading.c_str(), 1, nOptionMode, 0);
+                // A group name is order text: wrapped to the paper like any other.
+                Printer_PrintMsg(m_nLineCharacter, "- " + strMark + strGroup, PRINT_ALIGN_LEFT, 1,
+                                 nOptionMode);
             }
             const std::string strLead = bHeading ? "  : " : "- ";
             for (const PrintOptionInfo& option : vecRecords) {

@@ -381,8 +381,9 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
             const bool bHeading =
                 bGroupHeadings && !strGroup.empty() && strGroup != OPTION_GROUP_NAME_EMPTY;
             if (bHeading) {
-                const std::string strHeading = "- " + strCancel + strGroup;
-                m_pPrinter->Printer_Send_Msg(strHeading.c_str(), 1, nOptionMode, 0);
+                // A group name is order text: wrapped to the paper like any other.
+                Printer_PrintMsg(m_nLineCharacter, "- " + strCancel + strGroup, PRINT_ALIGN_LEFT, 1,
+                                 nOptionMode);
             }
             const std::string strPrefix = (bHeading ? "  : " : "- ") + strCancel;
             for (const PrintOptionInfo& option : vecRecords) {
