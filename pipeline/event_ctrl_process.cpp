@@ -150,10 +150,16 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
         // A program running over midnight: the day roll-over comes before the
         // event takes its numbers, so the first order of a new day gets the
         // start number rather than one from the previous day's sequence.
-        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo(), 0);
+        m_Setting.RollOverOrderDay();
     }
+    // The numbers an accept hands out are public once the agent has the
+    // answer; writing them to Config.ini (two syncs to the disk) waits until
+    // the orders are in the print queue, so the printing does not wait for
+    // the disk. The next event is taken only after the write.
     std::string strEventData = strData;
+    m_bDeferNumberWrite = true;
     int nResult = EventProcess(nEventType, strEventData, m_Setting.GetOrderCurrentWaitNo());
+    m_bDeferNumberWrite = false;
     bool bForwarded = false;
     if (nResult == EVENT_RESULT_PRINT) {
         LOG_PRINT(LOG_INFO, "[%s] Event Type [%d] Success", kThread, nEventType);
@@ -161,6 +167,10 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
             LOG_PRINT(LOG_INFO, "[%s] Push Print Queue EventType [%d]", kThread, nEventType);
             bForwarded = m_PrintTarget.PushQueueCtrlData(nEventType, strEventData) == 1;
         }
+    }
+    if (m_bNumberWritePending) {
+        m_bNumberWritePending = false;
+        m_Setting.WriteFileOrderCurrentWaitNo();
     }
     if (m_fnObserver) {
         m_fnObserver(nEventType, nResult, bForwarded);
@@ -268,7 +278,9 @@ int CEventCtrlProcess::AnswerOrderEvent(int nEventId, std::string& strData, int 
         return EVENT_RESULT_NO_PRINT;
     }
     if (bAccept) {
-        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + nOrderCount, 0);
+        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + nOrderCount, 0,
+                                        m_bDeferNumberWrite ? 0 : 1);
+        m_bNumberWritePending = m_bDeferNumberWrite;
     }
     if (nOutsideApp == 1) {
         LOG_PRINT(LOG_DEBUG, "[%s] IncludeHookingOrder Not Print... EventType [%d]", kEventProcess,

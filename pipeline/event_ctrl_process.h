@@ -74,4 +74,7 @@ private:
     CNubeqDllMngr& m_Agent;
     CPrinterSetting& m_Setting;
     EventObserver m_fnObserver;
+    // Worker thread only: an accept's number is written after the push.
+    bool m_bDeferNumberWrite = false;
+    bool m_bNumberWritePending = false;
 };

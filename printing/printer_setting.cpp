@@ -554,7 +554,16 @@ int CPrinterSetting::WriteFileOrderLastDate()
                : 0;
 }
 
-int CPrinterSetting::SetOrderCurrentWaitNo(int nNumber, int bKeepDate)
+int CPrinterSetting::RollOverOrderDay()
+{
+    if (TodayText() == GetOrderLastDate()) {
+        return 0;
+    }
+    SetOrderCurrentWaitNo(GetOrderCurrentWaitNo(), 0);
+    return 1;
+}
+
+int CPrinterSetting::SetOrderCurrentWaitNo(int nNumber, int bKeepDate, int bWriteNumber)
 {
     const std::string strToday = TodayText();
     const int nStartNo = GetOrderStartWaitNo();
@@ -569,6 +578,8 @@ int CPrinterSetting::SetOrderCurrentWaitNo(int nNumber, int bKeepDate)
         WriteFileOrderLastDate();
     }
     SetGuarded(m_csCurrentWaitNo, m_nCurrentWaitNo, nCurrent);
-    WriteFileOrderCurrentWaitNo();
+    if (bWriteNumber != 0) {
+        WriteFileOrderCurrentWaitNo();
+    }
     return 1;
 }

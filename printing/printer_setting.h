@@ -117,8 +117,14 @@ public:
     // Sets the wait number in use with the day roll-over: on the day of the
     // last date, nNumber but never below the start number; on any other day
     // the start number, and (unless bKeepDate) today becomes the last date.
-    // The result is written to the file. Returns 1.
-    int SetOrderCurrentWaitNo(int nNumber, int bKeepDate);
+    // The result is written to the file, unless bWriteNumber is 0: then the
+    // caller writes the number itself with WriteFileOrderCurrentWaitNo (a
+    // roll-over's date is written all the same). Returns 1.
+    int SetOrderCurrentWaitNo(int nNumber, int bKeepDate, int bWriteNumber = 1);
+    // The day roll-over alone: when today is not the last date, the start
+    // number and today's date are set and written (1); otherwise nothing is
+    // touched (0), so an order of the same day costs no file write.
+    int RollOverOrderDay();
 
     // "출력" for 1, otherwise "출력안함".
     static std::string GetPrintUseText(int nValue);

@@ -383,6 +383,17 @@ TEST_F(PrinterSettingTest, WaitNumberAcrossMidnight)
     EXPECT_EQ(m_Setting.GetOrderLastDate(), "20231209");
     EXPECT_EQ(Ini("ORDER", "LastDate"), "20231209");
     EXPECT_EQ(Ini("ORDER", "LastNo"), "100");
+
+    // The roll-over alone, as each accepted order applies it: nothing is
+    // written on the same day, the start number on the next.
+    ASSERT_TRUE(IniWriteString("ORDER", "LastNo", "999", m_strIni.c_str()));
+    EXPECT_EQ(m_Setting.RollOverOrderDay(), 0);
+    EXPECT_EQ(Ini("ORDER", "LastNo"), "999");
+    EXPECT_EQ(m_Setting.GetOrderCurrentWaitNo(), 100);
+    m_Clock.AdvanceMs(24LL * 3600 * 1000);
+    EXPECT_EQ(m_Setting.RollOverOrderDay(), 1);
+    EXPECT_EQ(Ini("ORDER", "LastNo"), "100");
+    EXPECT_EQ(Ini("ORDER", "LastDate"), "20231210");
 }
 
 // The store checks no ranges: odd values are kept as the INI integer
