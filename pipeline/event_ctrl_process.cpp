@@ -303,7 +303,10 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
     const bool bCompleted = strStatus == "COMPLETED";
     const size_t nCount = vecOrders.size();
     Json::Value results(Json::arrayValue);
-    std::vector<std::string> vecRenumbered;
+    // What is printed after an accept: every order read, renumbered or as
+    // received (an order with its own number, a delivery order), in order.
+    std::vector<std::string> vecPrinted;
+    bool bRenumbered = false;
     bool bUnchanged = false;
     for (size_t i = 0; i < nCount; ++i) {
         Json::Value order;
@@ -340,8 +343,10 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
             if (!bDelivery && (strOwnWaitNo.empty() || strOwnWaitNo == "null")) {
                 Json::Value renumbered = order;
                 renumbered["waitNo"] = strWaitNo;
-                vecRenumbered.push_back(CjsonCtrl::StyledText(renumbered));
+                vecPrinted.push_back(CjsonCtrl::StyledText(renumbered));
+                bRenumbered = true;
             } else {
+                vecPrinted.push_back(vecOrders[i]);
                 bUnchanged = true;
             }
         }
@@ -351,8 +356,8 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
         }
     }
     if (!bCompleted) {
-        if (!vecRenumbered.empty()) {
-            strData = CjsonCtrl::MakeJsonArray(vecRenumbered);
+        if (bRenumbered) {
+            strData = CjsonCtrl::MakeJsonArray(vecPrinted);
         } else if (!bUnchanged) {
             LOG_PRINT(LOG_WARN, "[%s] Update WaitNo Fail...", kMakeSend);
         }

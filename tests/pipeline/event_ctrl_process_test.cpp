@@ -352,21 +352,27 @@ TEST_F(EventCtrlProcessTest, ResultDocumentsByOrderKind)
     EXPECT_EQ(0, nCount);
 }
 
-// Only renumbered orders stay in the data: one with its own number is
-// answered but no longer part of what is printed.
-TEST_F(EventCtrlProcessTest, MixedNumberingKeepsOnlyRenumberedOrders)
+// A mixed accept: the renumbered orders replace their originals and the
+// others (one with its own number, a delivery order) stay as received, so
+// every accepted order is printed.
+TEST_F(EventCtrlProcessTest, MixedNumberingPrintsEveryOrder)
 {
-    std::string strData = Orders({{.pszNo = "M1", .pszWaitNo = "5"}, {.pszNo = "M2"}});
+    std::string strData = Orders({{.pszNo = "M1", .pszWaitNo = "5"},
+                                  {.pszNo = "M2"},
+                                  {.pszNo = "M3", .pszService = "DELIVERY"}});
     std::string strResult;
     int nCount = 0;
     int nOutside = 0;
     ASSERT_EQ(
         1, m_pEvent->MakeSendJsonDataFormat(strResult, strData, 30, nCount, "ACCEPTED", nOutside));
-    EXPECT_EQ(2, nCount);
+    EXPECT_EQ(3, nCount);
     Json::Value printed = Parse(strData);
-    ASSERT_EQ(1u, printed.size());
-    EXPECT_EQ("M2", printed[0]["no"].asString());
-    EXPECT_EQ("31", printed[0]["waitNo"].asString());
+    ASSERT_EQ(3u, printed.size());
+    const char* expected[][2] = {{"M1", "5"}, {"M2", "31"}, {"M3", ""}};
+    for (Json::ArrayIndex i = 0; i < 3; ++i) {
+        EXPECT_EQ(expected[i][0], printed[i]["no"].asString());
+        EXPECT_EQ(expected[i][1], printed[i]["waitNo"].asString());
+    }
 }
 
 TEST_F(EventCtrlProcessTest, OutsideAppOrders)
