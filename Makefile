@@ -2,7 +2,7 @@
 JOBS ?= 2
 CTEST_ARGS ?=
 
-.PHONY: deps test test-asan test-tsan bench format clean
+.PHONY: deps test test-asan test-tsan bench fuzz format clean
 
 deps:
 	./scripts/install-deps
@@ -28,6 +28,17 @@ bench: deps
 	cmake --preset release
 	cmake --build build/release -j$(JOBS) --target zelkor-bench
 	./build/release/bench/zelkor-bench $(BENCH_ARGS)
+
+# libFuzzer targets (clang, ASan + UBSan) for FUZZ_SECONDS each; the
+# corpora in build/fuzz/corpus grow from run to run. FUZZ_TARGETS picks
+# some, FUZZ_ARGS passes more libFuzzer options (e.g. -runs=1000000).
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= order-documents sales-report event-answer ini-file json-codes http-response
+FUZZ_ARGS ?=
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build build/fuzz -j$(JOBS)
+	./fuzz/run-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS) -- $(FUZZ_ARGS)
 
 format:
 	find platform foundation printing pipeline agent crash app ui tools tests bench fuzz \

@@ -1,5 +1,6 @@
-// The program folder of a fuzz process: a temporary directory made the
-// program folder (ZELKOR_HOME) for the whole run, removed at exit.
+// The program folder of a fuzz process: a temporary directory (in memory
+// when /dev/shm exists) made the program folder (ZELKOR_HOME) for the whole
+// run, removed at exit.
 #pragma once
 
 #include <string>
