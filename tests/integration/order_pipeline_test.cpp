@@ -13,6 +13,7 @@
 #include "tests/support/cups_server.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/test_data.h"
 #include "tests/support/tls_server.h"
 #include "tests/support/vprinter_process.h"
 #include "tools/print/print_job_watch.h"
@@ -37,29 +38,13 @@ using testsupport::CTempProgramFolder;
 using testsupport::CTestCertificateAuthority;
 using testsupport::CTlsServer;
 using testsupport::CVirtualPrinter;
+using testsupport::ParseJson;
+using testsupport::TestDataFile;
 using testsupport::Utf8FromCp949;
 
 constexpr int kWaitMs = 20000;
 const char* const kWebhookPath =
     "/services/1234567890123456789/9876543210987654321/AbCdEfGhIjKlMnOpQr_-09";
-
-std::string DataFile(const std::string& strRelative)
-{
-    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
-    std::string strText = testsupport::ReadWholeFile(path.string());
-    EXPECT_FALSE(strText.empty()) << "missing test data " << path;
-    return strText;
-}
-
-Json::Value Parse(const std::string& strText)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
-    Json::Value value;
-    std::string strErrors;
-    pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors);
-    return value;
-}
 
 // Positions just past each cut (ESC i) of a printer's byte stream.
 std::vector<size_t> CutEnds(const std::string& strBytes)
@@ -76,7 +61,7 @@ std::vector<size_t> CutEnds(const std::string& strBytes)
 // taken away), order numbers P1, P2, ...
 std::string UnnumberedPickupOrders(int nCount)
 {
-    Json::Value order = Parse(DataFile("orders/pickup_order.json"));
+    Json::Value order = ParseJson(TestDataFile("orders/pickup_order.json"));
     Json::Value orders(Json::arrayValue);
     for (int i = 1; i <= nCount; ++i) {
         order["no"] = "P" + std::to_string(i);
@@ -103,12 +88,12 @@ protected:
     {
         ASSERT_TRUE(m_Folder.StartLog());
         std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
-        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+        m_Folder.WriteFile("Store_Orgin.dat", TestDataFile("store/Store_Orgin.dat"));
         m_Folder.WriteFile("ca.pem", m_Ca.CertificatePem());
         m_Folder.WriteFile("NUBEQ_SHOPINFO.ini", "[COMMON]\r\nshopname=젤코르 치킨\r\n"
                                                  "registernumber=123-45-67890\r\nposid=POS01\r\n"
                                                  "shopid=S100\r\n");
-        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini") +
+        m_Folder.WriteFile("Config.ini", TestDataFile("store/Config.ini") +
                                              "[ORDER]\r\nStartNo=1\r\nLastNo=12\r\n"
                                              "LastDate=20260305\r\n"
                                              "[WEBHOOK]\r\nHost=https://127.0.0.1:" +
@@ -212,9 +197,9 @@ protected:
         std::istringstream stream(m_Folder.ReadFile("agent_journal.jsonl"));
         std::string strLine;
         while (std::getline(stream, strLine)) {
-            Json::Value line = Parse(strLine);
+            Json::Value line = ParseJson(strLine);
             if (line["call"].asString() == "SendData") {
-                vecAnswers.push_back(Parse(line["args"]["data"].asString()));
+                vecAnswers.push_back(ParseJson(line["args"]["data"].asString()));
             }
         }
         return vecAnswers;
@@ -328,7 +313,7 @@ TEST_F(OrderPipelineTest, OpenFailureReportReachesTheWebhook)
     ASSERT_EQ(1u, vecRequests.size());
     EXPECT_EQ(0u, vecRequests[0].find(std::string("POST ") + kWebhookPath + " HTTP/1.0\r\n"));
     const std::string strBody = vecRequests[0].substr(vecRequests[0].find("\r\n\r\n") + 4);
-    const Json::Value body = Parse(strBody);
+    const Json::Value body = ParseJson(strBody);
     EXPECT_EQ(Utf8FromCp949("[CPrintCtrlProcess::PrintOrderData] 프린터 포트 오픈 실패 "
                             "(주문서/영수증 프린트 요청)\r\nNo : P1"),
               body["text"].asString())

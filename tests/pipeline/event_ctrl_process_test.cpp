@@ -11,6 +11,7 @@
 #include "printing/printer_setting.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/test_data.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -27,17 +28,8 @@ namespace {
 
 using testsupport::CFakeClock;
 using testsupport::CTempProgramFolder;
-
-Json::Value Parse(const std::string& strText)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
-    Json::Value value;
-    std::string strErrors;
-    EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
-        << strText;
-    return value;
-}
+using testsupport::ParseJson;
+using testsupport::TestDataFile;
 
 struct SOrder
 {
@@ -135,7 +127,7 @@ protected:
         std::istringstream stream(m_Folder.ReadFile("agent_journal.jsonl"));
         std::string strLine;
         while (std::getline(stream, strLine)) {
-            Json::Value line = Parse(strLine);
+            Json::Value line = ParseJson(strLine);
             if (line["call"].asString() == "SendData") {
                 vecSent.emplace_back(line["args"]["command"].asString(),
                                      line["args"]["data"].asString());
@@ -199,7 +191,7 @@ TEST_F(EventCtrlProcessTest, EventTableAnswersAndForwards)
         }
     }
     // The unparseable accept got the failure document.
-    Json::Value failure = Parse(SentData()[5].second);
+    Json::Value failure = ParseJson(SentData()[5].second);
     ASSERT_EQ(1u, failure.size());
     EXPECT_EQ(std::vector<std::string>{"message"}, failure[0].getMemberNames());
     EXPECT_EQ("장애접수를 진행해주시기 바랍니다.", failure[0]["message"].asString());
@@ -242,7 +234,7 @@ TEST_F(EventCtrlProcessTest, AcceptRenumbersOrdersWhenTheAgentTakesTheAnswer)
         const size_t nStatus = strAnswer.find("\"status\"", nOrderNo);
         const size_t nWaitNo = strAnswer.find("\"waitNo\"", nStatus);
         EXPECT_TRUE(nCourts < nOrderNo && nOrderNo < nStatus && nStatus < nWaitNo) << strAnswer;
-        Json::Value answer = Parse(strAnswer);
+        Json::Value answer = ParseJson(strAnswer);
         ASSERT_EQ(2u, answer.size());
         const char* waitNos[] = {"12", "13"};
         for (Json::ArrayIndex i = 0; i < 2; ++i) {
@@ -258,7 +250,7 @@ TEST_F(EventCtrlProcessTest, AcceptRenumbersOrdersWhenTheAgentTakesTheAnswer)
         auto forwarded = Forwarded();
         ASSERT_EQ(c.nForwarded, forwarded.size());
         if (c.nForwarded == 1) {
-            Json::Value printed = Parse(forwarded[0].second);
+            Json::Value printed = ParseJson(forwarded[0].second);
             ASSERT_EQ(2u, printed.size());
             EXPECT_EQ("12", printed[0]["waitNo"].asString());
             EXPECT_EQ("13", printed[1]["waitNo"].asString());
@@ -320,7 +312,7 @@ TEST_F(EventCtrlProcessTest, ResultDocumentsByOrderKind)
                                                       nOutside));
         EXPECT_EQ(c.strStatus == "COMPLETED" ? 0 : 1, nCount);
         EXPECT_EQ(0, nOutside);
-        Json::Value result = Parse(strResult);
+        Json::Value result = ParseJson(strResult);
         ASSERT_EQ(1u, result.size());
         EXPECT_EQ(c.vecMembers, result[0].getMemberNames());
         EXPECT_EQ(c.order.pszNo, result[0]["orderNo"].asString());
@@ -338,7 +330,7 @@ TEST_F(EventCtrlProcessTest, ResultDocumentsByOrderKind)
             }
         }
         if (c.bReplaced) {
-            EXPECT_EQ("20", Parse(strData)[0]["waitNo"].asString());
+            EXPECT_EQ("20", ParseJson(strData)[0]["waitNo"].asString());
         } else {
             EXPECT_EQ(strOriginal, strData);
         }
@@ -366,7 +358,7 @@ TEST_F(EventCtrlProcessTest, MixedNumberingPrintsEveryOrder)
     ASSERT_EQ(
         1, m_pEvent->MakeSendJsonDataFormat(strResult, strData, 30, nCount, "ACCEPTED", nOutside));
     EXPECT_EQ(3, nCount);
-    Json::Value printed = Parse(strData);
+    Json::Value printed = ParseJson(strData);
     ASSERT_EQ(3u, printed.size());
     const char* expected[][2] = {{"M1", "5"}, {"M2", "31"}, {"M3", ""}};
     for (Json::ArrayIndex i = 0; i < 3; ++i) {
@@ -462,15 +454,15 @@ TEST_F(EventCtrlProcessTest, FirstOrderAfterMidnightGetsTheStartNumber)
 {
     m_Clock.Set(2026, 3, 5, 23, 59, 59);
     EXPECT_EQ(0, Run(36001, Orders({{"E1"}})));
-    EXPECT_EQ("12", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ("12", ParseJson(Forwarded()[0].second)[0]["waitNo"].asString());
     EXPECT_EQ(13, m_Setting.GetOrderCurrentWaitNo());
 
     m_Clock.Set(2026, 3, 6, 0, 0, 5);
     EXPECT_EQ(0, Run(36001, Orders({{"F1"}})));
-    EXPECT_EQ("1", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
-    EXPECT_EQ("1", Parse(SentData().back().second)[0]["waitNo"].asString());
+    EXPECT_EQ("1", ParseJson(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ("1", ParseJson(SentData().back().second)[0]["waitNo"].asString());
     EXPECT_EQ(0, Run(36003, Orders({{"F2"}})));
-    EXPECT_EQ("2", Parse(Forwarded()[0].second)[0]["waitNo"].asString());
+    EXPECT_EQ("2", ParseJson(Forwarded()[0].second)[0]["waitNo"].asString());
     EXPECT_EQ(3, m_Setting.GetOrderCurrentWaitNo());
     EXPECT_EQ("20260306",
               IniGetString("ORDER", "LastDate", "", m_Folder.File("Config.ini").c_str()));

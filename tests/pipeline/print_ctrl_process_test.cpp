@@ -12,6 +12,7 @@
 #include "tests/support/cp949.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/tcp_listener.h"
+#include "tests/support/test_data.h"
 
 #include <atomic>
 #include <filesystem>
@@ -28,15 +29,9 @@ namespace {
 
 using testsupport::CTcpListener;
 using testsupport::CTempProgramFolder;
+using testsupport::ParseJson;
+using testsupport::TestDataFile;
 using testsupport::Utf8FromCp949;
-
-std::string DataFile(const std::string& strRelative)
-{
-    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
-    std::string strText = testsupport::ReadWholeFile(path.string());
-    EXPECT_FALSE(strText.empty()) << "missing test data " << path;
-    return strText;
-}
 
 // Documents end with a cut (ESC i): one per printed copy.
 int CutCount(const std::string& strBytes)
@@ -57,17 +52,6 @@ size_t Occurrences(const std::string& strText, const std::string& strPart)
         ++nCount;
     }
     return nCount;
-}
-
-Json::Value Parse(const std::string& strText)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
-    Json::Value value;
-    std::string strErrors;
-    EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
-        << strText;
-    return value;
 }
 
 // How one printer is set up in Config.ini.
@@ -108,8 +92,8 @@ protected:
     {
         ASSERT_TRUE(m_Folder.StartLog());
         std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
-        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini"));
-        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+        m_Folder.WriteFile("Config.ini", TestDataFile("store/Config.ini"));
+        m_Folder.WriteFile("Store_Orgin.dat", TestDataFile("store/Store_Orgin.dat"));
         m_pAgent = std::make_unique<CNubeqDllMngr>();
         m_Setting.SetConfigFilePath(m_Folder.File("Config.ini").c_str());
         m_pPrint = std::make_unique<CPrintCtrlProcess>(m_Toast, *m_pAgent, m_Setting);
@@ -167,7 +151,7 @@ protected:
         std::istringstream stream(m_Folder.ReadFile("agent_journal.jsonl"));
         std::string strLine;
         while (std::getline(stream, strLine)) {
-            vecLines.push_back(Parse(strLine));
+            vecLines.push_back(ParseJson(strLine));
         }
         return vecLines;
     }
@@ -176,7 +160,7 @@ protected:
     {
         std::string strArray = "[";
         for (const char* pszOrder : orders) {
-            strArray += (strArray.size() > 1 ? "," : "") + DataFile(pszOrder);
+            strArray += (strArray.size() > 1 ? "," : "") + TestDataFile(pszOrder);
         }
         return strArray + "]";
     }
@@ -515,13 +499,13 @@ TEST_F(PrintCtrlProcessTest, FifthOpenFailureSendsOneLevelOneReport)
     // A sales report without a receipt printer: the pop-up, and the count
     // goes on.
     ConfigurePrinters({1, 0, 0, 7}, {});
-    EXPECT_EQ(0, m_pPrint->PrintProcess(36105, DataFile("sales/month.json")));
+    EXPECT_EQ(0, m_pPrint->PrintProcess(36105, TestDataFile("sales/month.json")));
     EXPECT_EQ(4, m_pPrint->FailCount());
     std::vector<Json::Value> journal = Journal();
     ASSERT_EQ(1u, journal.size());
     EXPECT_EQ("SHOW_POPUP", journal[0]["args"]["key"].asString());
     EXPECT_EQ("영수증 프린터 설정을 확인해주세요.",
-              Parse(journal[0]["args"]["type"].asString())["message"].asString());
+              ParseJson(journal[0]["args"]["type"].asString())["message"].asString());
 }
 
 TEST_F(PrintCtrlProcessTest, ReprintWithoutAnyPrinterAsksTheAgentOnce)
@@ -534,7 +518,7 @@ TEST_F(PrintCtrlProcessTest, ReprintWithoutAnyPrinterAsksTheAgentOnce)
     EXPECT_EQ("RequestJob", journal[0]["call"].asString());
     EXPECT_EQ("SHOW_POPUP", journal[0]["args"]["key"].asString());
     const std::string strPopup = journal[0]["args"]["type"].asString();
-    Json::Value popup = Parse(strPopup);
+    Json::Value popup = ParseJson(strPopup);
     EXPECT_EQ("주문서 프린터 설정을 확인해주세요.", popup["message"].asString());
     EXPECT_EQ("", popup["type"].asString());
     EXPECT_NE(std::string::npos, strPopup.find("\n   \"message\" : ")); // styled form

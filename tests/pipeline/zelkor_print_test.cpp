@@ -3,6 +3,7 @@
 // zelkor-vprinter on loopback TCP configured as network printer 1.
 #include "foundation/ini_file.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/test_data.h"
 #include "tests/support/vprinter_process.h"
 
 #include <csignal>
@@ -18,12 +19,8 @@ namespace {
 
 using testsupport::CTempProgramFolder;
 using testsupport::CVirtualPrinter;
-
-std::string DataFile(const std::string& strRelative)
-{
-    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
-    return testsupport::ReadWholeFile(path.string());
-}
+using testsupport::ParseJson;
+using testsupport::TestDataFile;
 
 class ZelkorPrintTest : public ::testing::Test
 {
@@ -31,8 +28,8 @@ protected:
     void SetUp() override
     {
         std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
-        m_Folder.WriteFile("Config.ini", DataFile("store/Config.ini"));
-        m_Folder.WriteFile("Store_Orgin.dat", DataFile("store/Store_Orgin.dat"));
+        m_Folder.WriteFile("Config.ini", TestDataFile("store/Config.ini"));
+        m_Folder.WriteFile("Store_Orgin.dat", TestDataFile("store/Store_Orgin.dat"));
         std::filesystem::create_directories(m_Folder.File("receipts"));
     }
 
@@ -97,7 +94,7 @@ TEST_F(ZelkorPrintTest, AcceptedOrderIsPrintedOnTheVirtualPrinter)
     ASSERT_GT(printer.Port(), 0);
     ConfigurePrinter(printer.Port());
     std::string strErrors;
-    EXPECT_EQ(0, RunPrint(36001, "[" + DataFile("orders/pickup_order.json") + "]", strErrors))
+    EXPECT_EQ(0, RunPrint(36001, "[" + TestDataFile("orders/pickup_order.json") + "]", strErrors))
         << strErrors;
     EXPECT_EQ("", strErrors);
     // The order sheet and the customer receipt.
@@ -131,8 +128,8 @@ TEST_F(ZelkorPrintTest, FailuresGiveNonZeroWithTheReason)
         m_Folder.WriteFile("agent_stub.ini",
                            c.bRefuseAnswer ? "[RESULTS]\nSendData=0\n" : "[RESULTS]\n");
         std::string strErrors;
-        EXPECT_NE(
-            0, RunPrint(c.nEventId, "[" + DataFile("orders/pickup_order.json") + "]", strErrors));
+        EXPECT_NE(0, RunPrint(c.nEventId, "[" + TestDataFile("orders/pickup_order.json") + "]",
+                              strErrors));
         EXPECT_NE(std::string::npos, strErrors.find(c.pszReason)) << strErrors;
     }
     EXPECT_TRUE(m_Folder.ReadFile("receipts/receipt-001.txt").empty());

@@ -1,0 +1,33 @@
+// Test data files and JSON reading for tests.
+#include "tests/support/test_data.h"
+
+#include "tests/support/program_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <json/reader.h>
+#include <memory>
+
+namespace testsupport {
+
+std::string TestDataFile(const std::string& strRelative)
+{
+    // This file sits in tests/support; the data beside it in tests/data.
+    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
+    std::string strText = ReadWholeFile(path.string());
+    EXPECT_FALSE(strText.empty()) << "missing test data " << path;
+    return strText;
+}
+
+Json::Value ParseJson(const std::string& strText)
+{
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> pReader(builder.newCharReader());
+    Json::Value value;
+    std::string strErrors;
+    EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
+        << strText;
+    return value;
+}
+
+} // namespace testsupport
