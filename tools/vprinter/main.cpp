@@ -195,9 +195,11 @@ int ServeTcp(const SOptions& options, vprinter::CReceiptOutput& output, int nSto
         if (nFd < 0) {
             break;
         }
+        // The session keeps a reference to its faults.
+        static const vprinter::SFaults kNoFaults;
         const bool bFaulty = options.m_faults.m_nFirst < 0 || nServed < options.m_faults.m_nFirst;
-        vprinter::CPrinterSession session(
-            nFd, false, bFaulty ? options.m_faults : vprinter::SFaults{}, output, nStopFd);
+        vprinter::CPrinterSession session(nFd, false, bFaulty ? options.m_faults : kNoFaults,
+                                          output, nStopFd);
         const vprinter::CPrinterSession::EEnd eEnd = session.Run();
         close(nFd);
         if (eEnd == vprinter::CPrinterSession::END_STOPPED) {
