@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,13 +108,38 @@ std::string StorableValue(std::string strValue)
     return strOut.substr(nBegin, strOut.find_last_not_of(pszBlanks) - nBegin + 1);
 }
 
-bool SameRecord(const PrintInfo& a, const PrintInfo& b)
+// The first field in which two records differ ("" when none does).
+std::string RecordDifference(const PrintInfo& a, const PrintInfo& b)
 {
-    return a.Use == b.Use && a.Rcp == b.Rcp && a.PortType == b.PortType &&
-           std::strcmp(a.Name, b.Name) == 0 && a.Port == b.Port && a.BaudRate == b.BaudRate &&
-           std::strcmp(a.Portname, b.Portname) == 0 &&
-           std::strcmp(a.LanPrintIP, b.LanPrintIP) == 0 && a.LanPrintPort == b.LanPrintPort &&
-           std::strcmp(a.UsbName, b.UsbName) == 0 && a.LineFeed == b.LineFeed;
+    auto text = [](const char* psz) { return std::string("[") + psz + "]"; };
+    // A text cut to its field may end in a blank, which the file cannot
+    // keep at the end of a value; a field equal but for such blanks counts
+    // as read back.
+    auto differs = [](const char* pszSaved, const char* pszRead) {
+        std::string strSaved = pszSaved;
+        strSaved.erase(strSaved.find_last_not_of(" \t\v\f\r") + 1);
+        return strSaved != pszRead;
+    };
+    const std::pair<bool, std::string> fields[] = {
+        {a.Use != b.Use, "Use"},
+        {a.Rcp != b.Rcp, "Rcp"},
+        {a.PortType != b.PortType, "PortType"},
+        {differs(a.Name, b.Name), "Name " + text(a.Name) + " " + text(b.Name)},
+        {a.Port != b.Port, "Port"},
+        {a.BaudRate != b.BaudRate, "BaudRate"},
+        {differs(a.Portname, b.Portname), "Portname " + text(a.Portname) + " " + text(b.Portname)},
+        {differs(a.LanPrintIP, b.LanPrintIP),
+         "LanPrintIP " + text(a.LanPrintIP) + " " + text(b.LanPrintIP)},
+        {a.LanPrintPort != b.LanPrintPort, "LanPrintPort"},
+        {differs(a.UsbName, b.UsbName), "UsbName " + text(a.UsbName) + " " + text(b.UsbName)},
+        {a.LineFeed != b.LineFeed, "LineFeed"},
+    };
+    for (const auto& [bDiffers, strField] : fields) {
+        if (bDiffers) {
+            return strField;
+        }
+    }
+    return "";
 }
 
 std::vector<int> Numbers(CPrinterSetting& s)
@@ -185,8 +211,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         PrintInfo b;
         loaded.GetPrintInfoForIndex(i, &a);
         reread.GetPrintInfoForIndex(i, &b);
-        if (!SameRecord(a, b)) {
-            Fail("printer record " + std::to_string(i + 1) + " reads back changed");
+        const std::string strDifference = RecordDifference(a, b);
+        if (!strDifference.empty()) {
+            Fail("printer record " + std::to_string(i + 1) +
+                 " reads back changed: " + strDifference);
         }
     }
     if (Numbers(loaded) != Numbers(reread)) {
