@@ -112,13 +112,8 @@ std::string StorableValue(std::string strValue)
 std::string RecordDifference(const PrintInfo& a, const PrintInfo& b)
 {
     auto text = [](const char* psz) { return std::string("[") + psz + "]"; };
-    // A text cut to its field may end in a blank, which the file cannot
-    // keep at the end of a value; a field equal but for such blanks counts
-    // as read back.
     auto differs = [](const char* pszSaved, const char* pszRead) {
-        std::string strSaved = pszSaved;
-        strSaved.erase(strSaved.find_last_not_of(" \t\v\f\r") + 1);
-        return strSaved != pszRead;
+        return std::strcmp(pszSaved, pszRead) != 0;
     };
     const std::pair<bool, std::string> fields[] = {
         {a.Use != b.Use, "Use"},

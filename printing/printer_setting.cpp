@@ -77,6 +77,13 @@ void SetPrintInfoText(char* pszField, size_t nFieldSize, const char* pszText)
         }
         nLength += nChar;
     }
+    // A cut that ends in blanks: Config.ini cannot keep blanks at the end
+    // of a value, so they go now and a save and re-read gives the same text.
+    if (pszText[nLength] != '\0') {
+        while (nLength > 0 && std::strchr(" \t\r\v\f", pszText[nLength - 1]) != nullptr) {
+            --nLength;
+        }
+    }
     memcpy(pszField, pszText, nLength);
     pszField[nLength] = '\0';
 }

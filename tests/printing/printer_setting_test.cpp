@@ -396,6 +396,18 @@ TEST_F(PrinterSettingTest, WaitNumberAcrossMidnight)
     EXPECT_EQ(Ini("ORDER", "LastDate"), "20231210");
 }
 
+// A cut that ends in blanks drops them: Config.ini trims a value's end, so
+// keeping them would change the text once on the next save and re-read.
+TEST_F(PrinterSettingTest, CutTextEndingInBlanksSurvivesSaveAndReread)
+{
+    WriteIni("[PRINTER]\nPrinter1Portname=" + std::string(16, 'P') + "   QQQ\n");
+    ASSERT_EQ(m_Setting.ReadFilePrintInfo(0), 1);
+    EXPECT_EQ(std::string(Record(0).Portname), std::string(16, 'P'));
+    ASSERT_EQ(m_Setting.WriteFilePrintInfo(), 1);
+    ASSERT_EQ(m_Setting.ReadFilePrintInfo(0), 1);
+    EXPECT_EQ(std::string(Record(0).Portname), std::string(16, 'P'));
+}
+
 // The store checks no ranges: odd values are kept as the INI integer
 // reading gives them, and text longer than its field is cut, never spilled.
 TEST_F(PrinterSettingTest, AbsurdValuesAreKeptAndLongTextIsCut)
