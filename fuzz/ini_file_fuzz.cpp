@@ -108,6 +108,17 @@ std::string StorableValue(std::string strValue)
     return strOut.substr(nBegin, strOut.find_last_not_of(pszBlanks) - nBegin + 1);
 }
 
+// What reading gives for a stored value: like the private-profile calls, a
+// value enclosed in one pair of matching quotes (" or ') is read without them.
+std::string ReadBackValue(const std::string& strStored)
+{
+    if (strStored.size() >= 2 && (strStored[0] == '"' || strStored[0] == '\'') &&
+        strStored.back() == strStored[0]) {
+        return strStored.substr(1, strStored.size() - 2);
+    }
+    return strStored;
+}
+
 // The first field in which two records differ ("" when none does).
 std::string RecordDifference(const PrintInfo& a, const PrintInfo& b)
 {
@@ -178,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     const std::vector<std::string> vecAfter = ReadAll(strPath, false);
     for (size_t i = 0; i < keys.size(); ++i) {
         if (&keys[i] == &written) {
-            if (vecAfter[i] != strValue) {
+            if (vecAfter[i] != ReadBackValue(strValue)) {
                 Fail("written " + written.strKey + " [" + strValue + "] reads back as [" +
                      vecAfter[i] + "]");
             }
