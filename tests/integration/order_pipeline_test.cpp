@@ -12,6 +12,7 @@
 #include "tests/support/cp949.h"
 #include "tests/support/cups_server.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/printer_config.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/test_data.h"
 #include "tests/support/tls_server.h"
@@ -39,6 +40,7 @@ using testsupport::CTestCertificateAuthority;
 using testsupport::CTlsServer;
 using testsupport::CVirtualPrinter;
 using testsupport::ParseJson;
+using testsupport::SPrinterConfig;
 using testsupport::TestDataFile;
 using testsupport::Utf8FromCp949;
 
@@ -70,16 +72,6 @@ std::string UnnumberedPickupOrders(int nCount)
     }
     return CjsonCtrl::StyledText(orders);
 }
-
-// How one printer is connected in Config.ini.
-struct SPrinter
-{
-    int nUse = 0;                 // prints order sheets
-    int nRcp = 0;                 // prints receipts
-    int nLanPort = 0;             // network printer on 127.0.0.1 when > 0
-    const char* pszUsb = nullptr; // spooler queue when set
-    int nComPort = 0;             // serial printer when > 0
-};
 
 class OrderPipelineTest : public ::testing::Test
 {
@@ -129,28 +121,9 @@ protected:
         m_nJobs = 0;
     }
 
-    void Configure(const SPrinter& first, const SPrinter& second)
+    void Configure(const SPrinterConfig& first, const SPrinterConfig& second)
     {
-        const std::string strConfig = m_Folder.File("Config.ini");
-        auto write = [&](int nPrinter, const char* pszKey, const std::string& strValue) {
-            std::string strKey = "Printer" + std::to_string(nPrinter) + pszKey;
-            ASSERT_TRUE(
-                IniWriteString("PRINTER", strKey.c_str(), strValue.c_str(), strConfig.c_str()));
-        };
-        const SPrinter* printers[] = {&first, &second};
-        for (int i = 0; i < 2; ++i) {
-            const SPrinter& printer = *printers[i];
-            write(i + 1, "Name", i == 0 ? "KITCHEN" : "COUNTER");
-            write(i + 1, "Use", std::to_string(printer.nUse));
-            write(i + 1, "Rcp", std::to_string(printer.nRcp));
-            write(i + 1, "LanPrintUse", printer.nLanPort > 0 ? "1" : "0");
-            write(i + 1, "LanPrintIP", printer.nLanPort > 0 ? "127.0.0.1" : "");
-            write(i + 1, "LanPrintPort", std::to_string(printer.nLanPort));
-            write(i + 1, "UsbUse", printer.pszUsb != nullptr ? "1" : "0");
-            write(i + 1, "UsbName", printer.pszUsb != nullptr ? printer.pszUsb : "");
-            write(i + 1, "Port", std::to_string(printer.nComPort));
-        }
-        ASSERT_TRUE(IniWriteString("PRINTER", "PickupPaymentPrintCnt", "1", strConfig.c_str()));
+        ASSERT_TRUE(testsupport::WritePrinterConfig(m_Folder.File("Config.ini"), first, second));
         ASSERT_EQ(1, PrinterSetting().ReadFilePrintInfo(1));
     }
 

@@ -10,6 +10,7 @@
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
 #include "tests/support/cp949.h"
+#include "tests/support/printer_config.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/tcp_listener.h"
 #include "tests/support/test_data.h"
@@ -30,6 +31,7 @@ namespace {
 using testsupport::CTcpListener;
 using testsupport::CTempProgramFolder;
 using testsupport::ParseJson;
+using testsupport::SPrinterConfig;
 using testsupport::TestDataFile;
 using testsupport::Utf8FromCp949;
 
@@ -53,15 +55,6 @@ size_t Occurrences(const std::string& strText, const std::string& strPart)
     }
     return nCount;
 }
-
-// How one printer is set up in Config.ini.
-struct SPrinterConf
-{
-    int nUse = 0;
-    int nRcp = 0;
-    int nLanPort = 0; // network printer on 127.0.0.1 when > 0
-    int nComPort = 0; // serial printer when > 0
-};
 
 // The main window's toast handling, counted.
 class CToastCounter
@@ -99,26 +92,9 @@ protected:
         m_pPrint = std::make_unique<CPrintCtrlProcess>(m_Toast, *m_pAgent, m_Setting);
     }
 
-    void ConfigurePrinters(const SPrinterConf& first, const SPrinterConf& second)
+    void ConfigurePrinters(const SPrinterConfig& first, const SPrinterConfig& second)
     {
-        const std::string strConfig = m_Folder.File("Config.ini");
-        const char* pszConfig = strConfig.c_str();
-        auto write = [&](int nPrinter, const char* pszKey, const std::string& strValue) {
-            std::string strKey = "Printer" + std::to_string(nPrinter) + pszKey;
-            ASSERT_TRUE(IniWriteString("PRINTER", strKey.c_str(), strValue.c_str(), pszConfig));
-        };
-        const SPrinterConf* confs[] = {&first, &second};
-        for (int i = 0; i < 2; ++i) {
-            const SPrinterConf& conf = *confs[i];
-            write(i + 1, "Name", i == 0 ? "KITCHEN" : "COUNTER");
-            write(i + 1, "Use", std::to_string(conf.nUse));
-            write(i + 1, "Rcp", std::to_string(conf.nRcp));
-            write(i + 1, "LanPrintUse", conf.nLanPort > 0 ? "1" : "0");
-            write(i + 1, "LanPrintIP", conf.nLanPort > 0 ? "127.0.0.1" : "");
-            write(i + 1, "LanPrintPort", std::to_string(conf.nLanPort));
-            write(i + 1, "Port", std::to_string(conf.nComPort));
-        }
-        ASSERT_TRUE(IniWriteString("PRINTER", "PickupPaymentPrintCnt", "1", pszConfig));
+        ASSERT_TRUE(testsupport::WritePrinterConfig(m_Folder.File("Config.ini"), first, second));
         ASSERT_EQ(1, m_Setting.ReadFilePrintInfo(1));
     }
 
@@ -281,7 +257,7 @@ TEST(PrintCtrlProcessTextTest, IncludeStatusData)
 TEST_F(PrintCtrlProcessTest, EventTableChoosesTypesAndModes)
 {
     CTcpListener printer;
-    ConfigurePrinters({1, 1, printer.Port(), 0}, {});
+    ConfigurePrinters({.nUse = 1, .nRcp = 1, .nLanPort = printer.Port()}, {});
     const char* pszBroken = "{\"status\":\"%s\",\"desc\":{}}";
     auto broken = [&](const char* pszStatus) {
         char szOrder[128];
@@ -365,7 +341,7 @@ TEST_F(PrintCtrlProcessTest, EventTableChoosesTypesAndModes)
 TEST_F(PrintCtrlProcessTest, WorkerPrintsAnAcceptedOrderOnPrinterOne)
 {
     CTcpListener printer;
-    ConfigurePrinters({1, 1, printer.Port(), 0}, {});
+    ConfigurePrinters({.nUse = 1, .nRcp = 1, .nLanPort = printer.Port()}, {});
     ASSERT_EQ(0, m_pPrint->StartCtrlProcess());
     ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36001, OrderArray({"orders/pickup_order.json"})));
     ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36001, "[]"));
@@ -412,7 +388,8 @@ TEST_F(PrintCtrlProcessTest, SheetAndReceiptPrintersShareTheDocuments)
 {
     CTcpListener kitchen;
     CTcpListener counter;
-    ConfigurePrinters({1, 0, kitchen.Port(), 0}, {0, 1, counter.Port(), 0});
+    ConfigurePrinters({.nUse = 1, .nLanPort = kitchen.Port()},
+                      {.nRcp = 1, .nLanPort = counter.Port()});
     EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json",
                                                            "orders/delivery_order.json"})));
     EXPECT_TRUE(kitchen.WaitForClientClose(5000));
@@ -438,7 +415,7 @@ TEST_F(PrintCtrlProcessTest, PrinterBackOnTheRetryCountsAsPrinted)
 {
     CToastCounter window;
     const int nPort = CTcpListener::FreePort();
-    ConfigurePrinters({1, 1, nPort, 0}, {0, 0, 0, 0});
+    ConfigurePrinters({.nUse = 1, .nRcp = 1, .nLanPort = nPort}, {});
     std::unique_ptr<CTcpListener> pPrinter;
     int nOpens = 0;
     m_pPrint->SetPrinterFactory([&]() {
@@ -463,7 +440,8 @@ TEST_F(PrintCtrlProcessTest, RefusingPrinterIsTriedInFourPassesTheOtherPrintsOnc
 {
     CToastCounter window;
     CTcpListener counter;
-    ConfigurePrinters({1, 1, CTcpListener::FreePort(), 0}, {1, 1, counter.Port(), 0});
+    ConfigurePrinters({.nUse = 1, .nRcp = 1, .nLanPort = CTcpListener::FreePort()},
+                      {.nUse = 1, .nRcp = 1, .nLanPort = counter.Port()});
     EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json"})));
     const std::string strLog = m_Folder.ReadCurrentLog();
     EXPECT_EQ(4u, Occurrences(strLog, "[CPrintCtrlProcess::PrintOrderData] 프린터(1) 오픈 실패. "
@@ -483,7 +461,7 @@ TEST_F(PrintCtrlProcessTest, RefusingPrinterIsTriedInFourPassesTheOtherPrintsOnc
 TEST_F(PrintCtrlProcessTest, FifthOpenFailureSendsOneLevelOneReport)
 {
     CToastCounter window;
-    ConfigurePrinters({1, 1, 0, MissingSerialPort()}, {});
+    ConfigurePrinters({.nUse = 1, .nRcp = 1, .nComPort = MissingSerialPort()}, {});
     m_pPrint->SetFailCount(4);
     EXPECT_EQ(0, m_pPrint->PrintProcess(36103, OrderArray({"orders/pickup_order.json"})));
     std::vector<std::pair<int, std::string>> reports = Reports();
@@ -498,7 +476,7 @@ TEST_F(PrintCtrlProcessTest, FifthOpenFailureSendsOneLevelOneReport)
 
     // A sales report without a receipt printer: the pop-up, and the count
     // goes on.
-    ConfigurePrinters({1, 0, 0, 7}, {});
+    ConfigurePrinters({.nUse = 1, .nComPort = 7}, {});
     EXPECT_EQ(0, m_pPrint->PrintProcess(36105, TestDataFile("sales/month.json")));
     EXPECT_EQ(4, m_pPrint->FailCount());
     std::vector<Json::Value> journal = Journal();
@@ -546,7 +524,7 @@ TEST_F(PrintCtrlProcessTest, ReprintWithNoSheetPrinterPrintsOnEveryConfiguredPri
 {
     CTcpListener first;
     CTcpListener second;
-    ConfigurePrinters({0, 1, first.Port(), 0}, {0, 0, second.Port(), 0});
+    ConfigurePrinters({.nRcp = 1, .nLanPort = first.Port()}, {.nLanPort = second.Port()});
     EXPECT_EQ(0, m_pPrint->PrintProcess(36102, OrderArray({"orders/pickup_order.json"})));
     EXPECT_TRUE(first.WaitForClientClose(5000));
     EXPECT_TRUE(second.WaitForClientClose(5000));

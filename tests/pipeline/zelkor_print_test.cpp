@@ -2,6 +2,7 @@
 // folder with the stand-in agent library, printing to a real
 // zelkor-vprinter on loopback TCP configured as network printer 1.
 #include "foundation/ini_file.h"
+#include "tests/support/printer_config.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/test_data.h"
 #include "tests/support/vprinter_process.h"
@@ -36,19 +37,8 @@ protected:
     // Printer 1 on the network at nPort, printing sheets and receipts.
     void ConfigurePrinter(int nPort)
     {
-        const std::string strConfig = m_Folder.File("Config.ini");
-        auto write = [&](const char* pszKey, const std::string& strValue) {
-            ASSERT_TRUE(IniWriteString("PRINTER", pszKey, strValue.c_str(), strConfig.c_str()));
-        };
-        write("Printer1Name", "KITCHEN");
-        write("Printer1Use", "1");
-        write("Printer1Rcp", "1");
-        write("Printer1LanPrintUse", "1");
-        write("Printer1LanPrintIP", "127.0.0.1");
-        write("Printer1LanPrintPort", std::to_string(nPort));
-        write("Printer2Use", "0");
-        write("Printer2Rcp", "0");
-        write("PickupPaymentPrintCnt", "1");
+        ASSERT_TRUE(testsupport::WritePrinterConfig(m_Folder.File("Config.ini"),
+                                                    {.nUse = 1, .nRcp = 1, .nLanPort = nPort}, {}));
     }
 
     // Runs zelkor-print; its exit status, stderr into strErrors.
@@ -61,28 +51,6 @@ protected:
         int nStatus = std::system(strCommand.c_str());
         strErrors = m_Folder.ReadFile("stderr.txt");
         return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
-    }
-
-    // The receipt texts written so far, waiting (generously) for nCount.
-    std::vector<std::string> Receipts(size_t nCount)
-    {
-        std::vector<std::string> vecTexts;
-        for (int nTry = 0; nTry < 200; ++nTry) {
-            vecTexts.clear();
-            for (size_t i = 1; i <= nCount; ++i) {
-                char szName[64];
-                std::snprintf(szName, sizeof(szName), "receipts/receipt-%03zu.txt", i);
-                std::string strText = m_Folder.ReadFile(szName);
-                if (!strText.empty()) {
-                    vecTexts.push_back(strText);
-                }
-            }
-            if (vecTexts.size() >= nCount) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return vecTexts;
     }
 
     CTempProgramFolder m_Folder;
@@ -98,7 +66,7 @@ TEST_F(ZelkorPrintTest, AcceptedOrderIsPrintedOnTheVirtualPrinter)
         << strErrors;
     EXPECT_EQ("", strErrors);
     // The order sheet and the customer receipt.
-    std::vector<std::string> vecReceipts = Receipts(2);
+    std::vector<std::string> vecReceipts = printer.WaitForReceipts(2, 10000);
     ASSERT_EQ(2u, vecReceipts.size());
     EXPECT_NE(std::string::npos, vecReceipts[1].find("15,000")) << vecReceipts[1];
     EXPECT_TRUE(m_Folder.ReadFile("receipts/receipt-003.txt").empty());
