@@ -157,8 +157,9 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
     // the orders are in the print queue, so the printing does not wait for
     // the disk. The next event is taken only after the write.
     std::string strEventData = strData;
+    const int nWaitNoBefore = m_Setting.GetOrderCurrentWaitNo();
     m_bDeferNumberWrite = true;
-    int nResult = EventProcess(nEventType, strEventData, m_Setting.GetOrderCurrentWaitNo());
+    int nResult = EventProcess(nEventType, strEventData, nWaitNoBefore);
     m_bDeferNumberWrite = false;
     bool bForwarded = false;
     if (nResult == EVENT_RESULT_PRINT) {
@@ -168,8 +169,7 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
             bForwarded = m_PrintTarget.PushQueueCtrlData(nEventType, strEventData) == 1;
         }
     }
-    if (m_bNumberWritePending) {
-        m_bNumberWritePending = false;
+    if (m_Setting.GetOrderCurrentWaitNo() != nWaitNoBefore) {
         m_Setting.WriteFileOrderCurrentWaitNo();
     }
     if (m_fnObserver) {
@@ -280,7 +280,6 @@ int CEventCtrlProcess::AnswerOrderEvent(int nEventId, std::string& strData, int 
     if (bAccept) {
         m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + nOrderCount, 0,
                                         m_bDeferNumberWrite ? 0 : 1);
-        m_bNumberWritePending = m_bDeferNumberWrite;
     }
     if (nOutsideApp == 1) {
         LOG_PRINT(LOG_DEBUG, "[%s] IncludeHookingOrder Not Print... EventType [%d]", kEventProcess,

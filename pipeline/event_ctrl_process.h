@@ -76,5 +76,4 @@ private:
     EventObserver m_fnObserver;
     // Worker thread only: an accept's number is written after the push.
     bool m_bDeferNumberWrite = false;
-    bool m_bNumberWritePending = false;
 };
