@@ -1,6 +1,7 @@
 // Process tests and start, and the asynchronous message box.
 #include "foundation/process_util.h"
 
+#include "foundation/message_box.h"
 #include "foundation/simple_log.h"
 #include "foundation/text_util.h"
 #include "platform/process_list.h"
@@ -14,8 +15,6 @@
 #include <thread>
 
 namespace {
-
-std::atomic<MessageBoxPresenter> g_pfnPresenter{nullptr};
 
 // The kernel cuts short names at 15 bytes: a cut name matches a longer
 // wanted name it begins, when the full executable name is not readable.
@@ -43,19 +42,17 @@ std::string BoxText(const std::string& strText)
     return strText.substr(0, nLength);
 }
 
-void ThreadShowMessageBoxFunction(void* pOwnerWindow, std::string strText)
+void ThreadShowMessageBoxFunction(void* pOwnerWindow, std::string strText, int nStringId)
 {
     LOG_PRINT(LOG_INFO, "[%s] MessageBox : %s", "ThreadShowMessageBoxFunction",
               MakeOneLine(strText).c_str());
-    MessageBoxPresenter pfnPresenter = g_pfnPresenter.load();
-    if (pfnPresenter == nullptr) {
-        return;
-    }
-    try {
-        pfnPresenter(pOwnerWindow, BoxText(strText), "Zelkor");
-    } catch (const std::exception& e) {
-        LOG_PRINT(LOG_ERROR, "[%s] Exception [%s]", "ThreadShowMessageBoxFunction", e.what());
-    }
+    SMessageBox box;
+    box.nStringId = nStringId;
+    box.strText = BoxText(strText);
+    box.strCaption = MESSAGEBOX_CAPTION;
+    box.nType = MB_OK | MB_ICONWARNING;
+    box.pOwner = pOwnerWindow;
+    PresentMessageBox(box);
 }
 
 } // namespace
@@ -170,21 +167,17 @@ bool RunProcess(const char* pszExeName, const char* pszArguments, unsigned long*
     return true;
 }
 
-int ShowMessageBoxAsync(void* pOwnerWindow, const char* pszText)
+int ShowMessageBoxAsync(void* pOwnerWindow, const char* pszText, int nStringId)
 {
     if (pszText == nullptr) {
         return 6;
     }
     try {
-        std::thread(ThreadShowMessageBoxFunction, pOwnerWindow, std::string(pszText)).detach();
+        std::thread(ThreadShowMessageBoxFunction, pOwnerWindow, std::string(pszText), nStringId)
+            .detach();
     } catch (const std::exception& e) {
         LOG_PRINT(LOG_ERROR, "[%s] CreateThread Fail... [%s]", "ShowMessageBoxAsync", e.what());
         return 6;
     }
     return 0;
-}
-
-void SetMessageBoxPresenter(MessageBoxPresenter pfnPresenter)
-{
-    g_pfnPresenter.store(pfnPresenter);
 }

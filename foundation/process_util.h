@@ -18,17 +18,12 @@ bool RunProcess(const char* pszExeName, const char* pszArguments, unsigned long*
                 unsigned nSleepMs, unsigned nIdleWaitMs);
 
 // Shows a message box with the text from a thread of its own; the caller
-// never waits. 0 when the thread was started, 6 for a null text or when no
-// thread could be created.
-int ShowMessageBoxAsync(void* pOwnerWindow, const char* pszText);
-
-// How the UI shows the box: called on the message box thread with the
-// owner, the text (at most 259 bytes, CP949) and the caption "Zelkor"; it
-// returns when the box has been closed. Without a presenter the box is
-// only logged.
-using MessageBoxPresenter = void (*)(void* pOwnerWindow, const std::string& strText,
-                                     const std::string& strCaption);
-void SetMessageBoxPresenter(MessageBoxPresenter pfnPresenter);
+// never waits. The box (at most 259 bytes of the text, caption "Zelkor",
+// exclamation icon, OK) goes through the message box presenter
+// (foundation/message_box.h); nStringId names its string table id. 0 when
+// the thread was started, 6 for a null text or when no thread could be
+// created.
+int ShowMessageBoxAsync(void* pOwnerWindow, const char* pszText, int nStringId = 0);
 
 // The argument vector of a Windows-style command line: blanks separate
 // arguments, double quotes group, backslashes escape a quote.

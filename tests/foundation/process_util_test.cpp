@@ -1,4 +1,5 @@
 // Process tests and start against real processes; the message box thread.
+#include "foundation/message_box.h"
 #include "foundation/process_util.h"
 #include "platform/process_list.h"
 #include "tests/support/program_folder.h"
@@ -131,24 +132,24 @@ TEST(ProcessUtilTest, SplitCommandLine)
     }
 }
 
-struct SShownBox
+// Records the one box shown and tells the waiting test.
+class CRecordingPresenter : public IMessageBoxPresenter
 {
+public:
+    int Present(const SMessageBox& box) override
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        shown = box;
+        bShown = true;
+        changed.notify_all();
+        return IDOK;
+    }
+
     std::mutex lock;
     std::condition_variable changed;
     bool bShown = false;
-    std::string strText;
-    std::string strCaption;
+    SMessageBox shown;
 };
-SShownBox g_ShownBox;
-
-void RecordBox(void*, const std::string& strText, const std::string& strCaption)
-{
-    std::lock_guard<std::mutex> guard(g_ShownBox.lock);
-    g_ShownBox.strText = strText;
-    g_ShownBox.strCaption = strCaption;
-    g_ShownBox.bShown = true;
-    g_ShownBox.changed.notify_all();
-}
 
 TEST(ProcessUtilTest, MessageBoxRunsOnItsOwnThread)
 {
@@ -156,7 +157,8 @@ TEST(ProcessUtilTest, MessageBoxRunsOnItsOwnThread)
     ASSERT_TRUE(folder.StartLog());
     EXPECT_EQ(ShowMessageBoxAsync(nullptr, nullptr), 6);
 
-    SetMessageBoxPresenter(&RecordBox);
+    auto pPresenter = std::make_shared<CRecordingPresenter>();
+    SetMessageBoxPresenter(pPresenter);
     // 11 bytes and 200 two-byte characters: cut to 259 bytes, the last
     // whole character included, none split.
     std::string strLong;
@@ -167,13 +169,15 @@ TEST(ProcessUtilTest, MessageBoxRunsOnItsOwnThread)
             strExpected += "가";
         }
     }
-    ASSERT_EQ(ShowMessageBoxAsync(nullptr, ("연결 실패\r\n" + strLong).c_str()), 0);
+    ASSERT_EQ(ShowMessageBoxAsync(nullptr, ("연결 실패\r\n" + strLong).c_str(), 110), 0);
     {
-        std::unique_lock<std::mutex> guard(g_ShownBox.lock);
-        ASSERT_TRUE(g_ShownBox.changed.wait_for(guard, std::chrono::seconds(10),
-                                                [] { return g_ShownBox.bShown; }));
-        EXPECT_EQ(g_ShownBox.strCaption, "Zelkor");
-        EXPECT_EQ(g_ShownBox.strText, strExpected);
+        std::unique_lock<std::mutex> guard(pPresenter->lock);
+        ASSERT_TRUE(pPresenter->changed.wait_for(guard, std::chrono::seconds(10),
+                                                 [&] { return pPresenter->bShown; }));
+        EXPECT_EQ(pPresenter->shown.strCaption, "Zelkor");
+        EXPECT_EQ(pPresenter->shown.strText, strExpected);
+        EXPECT_EQ(pPresenter->shown.nStringId, 110);
+        EXPECT_EQ(pPresenter->shown.nType, MB_OK | MB_ICONWARNING);
     }
     SetMessageBoxPresenter(nullptr);
 
