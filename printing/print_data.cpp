@@ -194,43 +194,39 @@ int CPrintData::SetJsonData(const std::string* pText)
         {"discountAmt", &CPrintData::m_strDiscountAmt},
         {"payAmt", &CPrintData::m_strPayAmt},
     };
-    constexpr size_t kStringCount = std::size(kStringMembers);
-    constexpr size_t kAmountCount = std::size(kAmountMembers);
-
-    // Everything is read first and stored only when the whole order could be
-    // read: a member of a type that cannot be converted (a number where text
-    // belongs, an amount given as text) must not leave a half-filled record
-    // or escape into the print job as an exception.
-    std::string strValues[kStringCount + kAmountCount];
-    std::vector<std::string> vecMenus;
-    std::vector<std::string> vecDiscounts;
-    try {
-        for (size_t i = 0; i < kStringCount; ++i) {
-            strValues[i] = json.JsonValue("", kStringMembers[i].pszKey, JSON_TYPE_ROOT_MEMBER,
-                                          JSON_VAL_STRING);
+    // A member of the wrong type (an amount given as text such as
+    // "15,000", an object where text belongs) is read as if it were
+    // missing, with a WARN line naming it: one odd member must not keep an
+    // accepted order off the paper. Lists that are not arrays are empty.
+    auto readMember = [&](const char* pszKey, int nValType) {
+        try {
+            return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, nValType);
+        } catch (const std::exception& e) {
+            LOG_PRINT(LOG_WARN, "[%s] Member [%s] Of A Wrong Type Read As Missing [%s]",
+                      "CPrintData::SetJsonData", pszKey, e.what());
         }
-        for (size_t i = 0; i < kAmountCount; ++i) {
-            strValues[kStringCount + i] =
-                json.JsonValue("", kAmountMembers[i].pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+        return nValType == JSON_VAL_INT ? std::string("0") : std::string();
+    };
+    auto readList = [&](const char* pszKey, std::vector<std::string>& vecOut) {
+        const Json::Value& list = json.Root()[pszKey];
+        if (!list.isNull() && !list.isArray()) {
+            LOG_PRINT(LOG_WARN, "[%s] Member [%s] Is Not A List, Read As Missing",
+                      "CPrintData::SetJsonData", pszKey);
+            return;
         }
-        json.JsonValue("menus", "", JSON_TYPE_LIST_TREE, 0);
-        json.GetArray(vecMenus);
-        json.JsonValue("discounts", "", JSON_TYPE_LIST_TREE, 0);
-        json.GetArray(vecDiscounts);
-    } catch (const std::exception& e) {
-        LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Data [%s]", "CPrintData::SetJsonData",
-                  e.what(), pText->c_str());
-        return E_RESULT_INVALID_JSON;
+        json.JsonValue(pszKey, "", JSON_TYPE_LIST_TREE, 0);
+        json.GetArray(vecOut);
+    };
+    for (const SStringMember& member : kStringMembers) {
+        this->*member.pField = readMember(member.pszKey, JSON_VAL_STRING);
     }
-
-    for (size_t i = 0; i < kStringCount; ++i) {
-        this->*kStringMembers[i].pField = std::move(strValues[i]);
+    for (const SStringMember& member : kAmountMembers) {
+        this->*member.pField = readMember(member.pszKey, JSON_VAL_INT);
     }
-    for (size_t i = 0; i < kAmountCount; ++i) {
-        this->*kAmountMembers[i].pField = std::move(strValues[kStringCount + i]);
-    }
-    m_vecMenus = std::move(vecMenus);
-    m_vecDiscounts = std::move(vecDiscounts);
+    m_vecMenus.clear();
+    m_vecDiscounts.clear();
+    readList("menus", m_vecMenus);
+    readList("discounts", m_vecDiscounts);
     m_bSetJsonData = 1;
     return E_RESULT_OK;
 }

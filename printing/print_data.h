@@ -14,7 +14,7 @@ public:
     enum
     {
         E_RESULT_OK = 0,
-        E_RESULT_INVALID_JSON = 2, // not JSON, not an object, or members of a wrong type
+        E_RESULT_INVALID_JSON = 2, // not JSON, or not an object
         E_RESULT_NO_TEXT = 5,
     };
 
@@ -22,8 +22,9 @@ public:
     virtual ~CPrintData() = default;
 
     // Reads the shop data (Config.ini [STORE], the origin notice) and parses
-    // the order. 0 parsed; 2 the text is not an order object (or a member
-    // has a type that cannot be read); 5 no text. Meant for one order.
+    // the order. 0 parsed (a member of a wrong type reads as missing, with a
+    // WARN line); 2 the text is not an order object; 5 no text. Meant for
+    // one order.
     int SetJsonData(const std::string* pText);
     int SetJsonData(const std::string& strText) { return SetJsonData(&strText); }
 
