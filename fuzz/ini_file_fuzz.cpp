@@ -37,7 +37,7 @@ const std::vector<SKey>& ProgramKeys()
         for (int nPrinter = 1; nPrinter <= MAX_PRINTER_COUNT; ++nPrinter) {
             for (const char* pszName :
                  {"Name", "Use", "Rcp", "SerialUse", "LanPrintUse", "UsbUse", "Port", "Portname",
-                  "BaudRate", "LanPrintIP", "LanPrintPort", "UsbName", "LineFeed"}) {
+                  "BaudRate", "LanPrintIP", "LanPrintPort", "UsbName", "LineFeed", "StatusCheck"}) {
                 v.push_back({"PRINTER", "Printer" + std::to_string(nPrinter) + pszName, 260});
             }
         }
@@ -139,6 +139,7 @@ std::string RecordDifference(const PrintInfo& a, const PrintInfo& b)
         {a.LanPrintPort != b.LanPrintPort, "LanPrintPort"},
         {differs(a.UsbName, b.UsbName), "UsbName " + text(a.UsbName) + " " + text(b.UsbName)},
         {a.LineFeed != b.LineFeed, "LineFeed"},
+        {a.StatusCheck != b.StatusCheck, "StatusCheck"},
     };
     for (const auto& [bDiffers, strField] : fields) {
         if (bDiffers) {

@@ -370,6 +370,7 @@ void CPrinterSetting::ReadPrinterRecord(const CIniSnapshot& config, int nPrinter
     info.LanPrintPort = getInt("LanPrintPort", 0);
     SetPrintInfoText(info.UsbName, getText("UsbName"));
     info.LineFeed = getInt("LineFeed", 4);
+    info.StatusCheck = getInt("StatusCheck", 1);
 
     if (SetPrintInfoForIndex(nPrinter - 1, &info) == 0) {
         LOG_PRINT(LOG_ERROR, "[%s] SetPrintInfoForIndex [%d] Fail!!!",
@@ -442,6 +443,7 @@ bool CPrinterSetting::WritePrinterRecord(const std::string& strPath, int nPrinte
     put("LanPrintPort", NumberText(info.LanPrintPort));
     put("UsbName", info.UsbName);
     put("LineFeed", NumberText(info.LineFeed));
+    put("StatusCheck", NumberText(info.StatusCheck));
     return bOk;
 }
 

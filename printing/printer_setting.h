@@ -36,6 +36,9 @@ struct PrintInfo
     int LanPrintPort = 0;
     char UsbName[260] = {}; // spooler printer name
     int LineFeed = 0;       // line feeds before each cut
+    // 1: the paper sensor is asked (DLE EOT 4) before and after each job on
+    // serial and network printers; 0 for a printer that must not get it.
+    int StatusCheck = 1;
 };
 
 // Copies pszText into a fixed field of nFieldSize bytes, NUL-terminated.

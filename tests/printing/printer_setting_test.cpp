@@ -93,6 +93,7 @@ TEST_F(PrinterSettingTest, DefaultsOfEmptyOrMissingFile)
             EXPECT_EQ(info[i].LanPrintPort, 0);
             EXPECT_STREQ(info[i].UsbName, "");
             EXPECT_EQ(info[i].LineFeed, 4);
+            EXPECT_EQ(info[i].StatusCheck, 1);
         }
 
         struct
@@ -228,6 +229,7 @@ TEST_F(PrinterSettingTest, WriteThenReadRoundTrip)
     second.LanPrintPort = 9100;
     SetPrintInfoText(second.UsbName, std::string("영수증 프린터 (USB)"));
     second.LineFeed = 2;
+    second.StatusCheck = 0;
     ASSERT_EQ(m_Setting.SetPrintInfoForIndex(0, &first), 1);
     ASSERT_EQ(m_Setting.SetPrintInfoForIndex(1, &second), 1);
     m_Setting.SetPrintCnt(2);
@@ -246,6 +248,8 @@ TEST_F(PrinterSettingTest, WriteThenReadRoundTrip)
 
     EXPECT_EQ(Ini("PRINTER", "Printer1Name"), "주방 프린터");
     EXPECT_EQ(Ini("PRINTER", "Printer2LanPrintPort"), "9100");
+    EXPECT_EQ(Ini("PRINTER", "Printer1StatusCheck"), "1");
+    EXPECT_EQ(Ini("PRINTER", "Printer2StatusCheck"), "0");
     EXPECT_EQ(Ini("ORDER", "StartNo"), "100");
     EXPECT_EQ(Ini("ORDER", "LastNo"), "100"); // first use today: the start number
     EXPECT_EQ(Ini("ORDER", "LastDate"), "20231208");
@@ -270,6 +274,7 @@ TEST_F(PrinterSettingTest, WriteThenReadRoundTrip)
         EXPECT_EQ(back[i].LanPrintPort, want.LanPrintPort);
         EXPECT_STREQ(back[i].UsbName, want.UsbName);
         EXPECT_EQ(back[i].LineFeed, want.LineFeed);
+        EXPECT_EQ(back[i].StatusCheck, want.StatusCheck);
     }
     EXPECT_EQ(reread.GetPrintCnt(), 2);
     EXPECT_EQ(reread.GetDeliveryPrintCnt(), 3);
