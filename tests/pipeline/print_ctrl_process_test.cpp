@@ -253,12 +253,13 @@ TEST(PrintCtrlProcessTextTest, IncludeStatusData)
 }
 
 // The event table: each event's documents and mode show in the request text
-// of the report that an unreadable order produces on printer 1.
+// of the report that an unreadable order (an element that is no object)
+// produces on printer 1.
 TEST_F(PrintCtrlProcessTest, EventTableChoosesTypesAndModes)
 {
     CTcpListener printer;
     ConfigurePrinters({.nUse = 1, .nRcp = 1, .nLanPort = printer.Port()}, {});
-    const char* pszBroken = "{\"status\":\"%s\",\"desc\":{}}";
+    const char* pszBroken = "{\"status\":\"%s\"},5";
     auto broken = [&](const char* pszStatus) {
         char szOrder[128];
         std::snprintf(szOrder, sizeof(szOrder), pszBroken, pszStatus);
