@@ -382,7 +382,7 @@ int IniGetInt(const char* pszSection, const char* pszKey, int nDefault, const ch
 }
 
 bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszValue,
-                    const char* pszPath)
+                    const char* pszPath, bool bSync)
 {
     if (pszSection == nullptr || pszPath == nullptr || *pszPath == '\0') {
         return false;
@@ -398,19 +398,27 @@ bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszV
     }
     std::string strValue = pszValue != nullptr ? FirstLine(pszValue) : "";
 
-    return platform::EditFileAtomically(pszPath, [&](std::string& strContent, bool) {
-        std::vector<SIniLine> vLines = SplitLines(strContent);
-        bool bChanged = true;
-        if (pszKey == nullptr) {
-            bChanged = DeleteSection(vLines, strSection);
-        } else if (pszValue == nullptr) {
-            bChanged = DeleteKey(vLines, strSection, strKey);
-        } else {
-            SetKey(vLines, strSection, strKey, strValue);
-        }
-        if (bChanged) {
-            strContent = JoinLines(vLines);
-        }
-        return bChanged;
-    });
+    return platform::EditFileAtomically(
+        pszPath,
+        [&](std::string& strContent, bool) {
+            std::vector<SIniLine> vLines = SplitLines(strContent);
+            bool bChanged = true;
+            if (pszKey == nullptr) {
+                bChanged = DeleteSection(vLines, strSection);
+            } else if (pszValue == nullptr) {
+                bChanged = DeleteKey(vLines, strSection, strKey);
+            } else {
+                SetKey(vLines, strSection, strKey, strValue);
+            }
+            if (bChanged) {
+                strContent = JoinLines(vLines);
+            }
+            return bChanged;
+        },
+        nullptr, bSync);
+}
+
+bool IniSyncFile(const char* pszPath)
+{
+    return pszPath != nullptr && *pszPath != '\0' && platform::SyncFile(pszPath);
 }

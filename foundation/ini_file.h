@@ -43,9 +43,14 @@ private:
 
 // Writes a value, creating the file and section as needed. A null key
 // deletes the whole section; a null value deletes the key. False when the
-// file cannot be written (nothing is changed then).
+// file cannot be written (nothing is changed then). With bSync false the
+// new file is in place when the call returns but not yet synced to the
+// disk (see platform::EditFileAtomically; IniSyncFile completes it).
 bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszValue,
-                    const char* pszPath);
+                    const char* pszPath, bool bSync = true);
+
+// Makes an unsynced write durable. False when the file cannot be synced.
+bool IniSyncFile(const char* pszPath);
 
 inline bool IniDeleteKey(const char* pszSection, const char* pszKey, const char* pszPath)
 {

@@ -21,8 +21,24 @@ bool ReadFileContent(const std::string& strPath, std::string& strContent, int* p
 // A symbolic link is followed, so the file it names is replaced.
 // Returns false (errno in *pnError) when the file cannot be read or
 // written; the old file is then untouched.
+//
+// With bSync false the two fsyncs are left out: the new content is in
+// place for every process as soon as the call returns, so a crash of the
+// writing process loses nothing, but a power cut before the kernel writes
+// it back may; SyncFile later makes it durable. For values that must be in
+// the file before the program tells anyone about them, quickly.
 using FileEditor = std::function<bool(std::string& strContent, bool bExists)>;
 bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit,
-                        int* pnError = nullptr);
+                        int* pnError = nullptr, bool bSync = true);
+
+// Makes the file's content and its name durable (fsync of the file and of
+// its folder). False (errno in *pnError) when the file cannot be synced.
+bool SyncFile(const std::string& strPath, int* pnError = nullptr);
+
+// Removes the temporary files that writers of strPath killed mid-write left
+// in its folder, under the same locks as EditFileAtomically (so a write in
+// progress, in this or another process, is never touched). The number of
+// files removed.
+int RemoveStaleTempFiles(const std::string& strPath);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 
 #include "foundation/ini_file.h"
 #include "foundation/simple_log.h"
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/local_clock.h"
 
@@ -41,9 +42,9 @@ std::string TodayText()
 }
 
 bool WriteValue(const std::string& strPath, const char* pszSection, const std::string& strKey,
-                const std::string& strValue, const char* pszMethod)
+                const std::string& strValue, const char* pszMethod, bool bSync = true)
 {
-    if (IniWriteString(pszSection, strKey.c_str(), strValue.c_str(), strPath.c_str())) {
+    if (IniWriteString(pszSection, strKey.c_str(), strValue.c_str(), strPath.c_str(), bSync)) {
         return true;
     }
     LOG_PRINT(LOG_ERROR, "[%s] IniWriteString Fail [%s] [%s]", pszMethod, strKey.c_str(),
@@ -386,6 +387,13 @@ int CPrinterSetting::ReadFilePrintInfo(int bKeepDate)
                   "CPrinterSetting::ReadFilePrintInfo");
         return 0;
     }
+    // A writer killed between its temporary file and the rename leaves the
+    // temporary file behind; loading clears them away.
+    const int nStale = platform::RemoveStaleTempFiles(strPath);
+    if (nStale > 0) {
+        LOG_PRINT(LOG_INFO, "[%s] Removed [%d] Stale Temporary File(s) Of [%s]",
+                  "CPrinterSetting::ReadFilePrintInfo", nStale, strPath.c_str());
+    }
     // One read of the file for every [PRINTER] value.
     const CIniSnapshot config(strPath.c_str());
 
@@ -522,7 +530,7 @@ int CPrinterSetting::ReadFileOrderCurrentWaitNo(int bKeepDate)
     return 1;
 }
 
-int CPrinterSetting::WriteFileOrderCurrentWaitNo()
+int CPrinterSetting::WriteFileOrderCurrentWaitNo(int bSync)
 {
     const std::string strPath = ConfigPath();
     if (strPath.empty()) {
@@ -531,9 +539,20 @@ int CPrinterSetting::WriteFileOrderCurrentWaitNo()
         return 0;
     }
     return WriteValue(strPath, kOrderSection, "LastNo", NumberText(GetOrderCurrentWaitNo()),
-                      "CPrinterSetting::WriteFileOrderCurrentWaitNo")
+                      "CPrinterSetting::WriteFileOrderCurrentWaitNo", bSync != 0)
                ? 1
                : 0;
+}
+
+int CPrinterSetting::SyncConfigFile()
+{
+    const std::string strPath = ConfigPath();
+    if (strPath.empty() || !IniSyncFile(strPath.c_str())) {
+        LOG_PRINT(LOG_ERROR, "[%s] Sync Fail [%s]", "CPrinterSetting::SyncConfigFile",
+                  strPath.c_str());
+        return 0;
+    }
+    return 1;
 }
 
 int CPrinterSetting::ReadFileOrderLastDate()

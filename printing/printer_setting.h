@@ -67,6 +67,8 @@ public:
     // Loads / saves everything. 1, or 0 without a path (or, on save, when
     // the file could not be written). bKeepDate: a day roll-over during the
     // load does not move the last date.
+    // Loading also removes the temporary files of Config.ini that a killed
+    // writer left behind.
     int ReadFilePrintInfo(int bKeepDate);
     int WriteFilePrintInfo();
 
@@ -110,9 +112,13 @@ public:
     int ReadFileOrderStartWaitNo();
     int WriteFileOrderStartWaitNo();
     int ReadFileOrderCurrentWaitNo(int bKeepDate);
-    int WriteFileOrderCurrentWaitNo();
+    // bSync 0: the file holds the number when the call returns (a crash of
+    // the process cannot lose it), and SyncConfigFile makes it durable.
+    int WriteFileOrderCurrentWaitNo(int bSync = 1);
     int ReadFileOrderLastDate();
     int WriteFileOrderLastDate();
+    // Syncs Config.ini to the disk after unsynced writes. 1, or 0 (logged).
+    int SyncConfigFile();
 
     int GetOrderCurrentWaitNo();
     std::string GetOrderLastDate();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -126,12 +127,23 @@ bool WriteAll(int hFile, const std::string& strContent)
     return true;
 }
 
-// Writes strContent next to strPath and renames it over strPath.
-bool ReplaceFile(const std::string& strPath, const std::string& strContent, int hDir, int* pnError)
+std::string NameOf(const std::string& strPath)
 {
-    std::string strFolder = FolderOf(strPath);
-    std::string strName = strPath.substr(strPath.rfind('/') + 1);
-    std::string strTemplate = strFolder + "/." + strName + ".tmpXXXXXX";
+    std::string::size_type nSlash = strPath.rfind('/');
+    return nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1);
+}
+
+// The temporary name's prefix: ".<name>.tmp", followed by six characters.
+std::string TempPrefix(const std::string& strPath)
+{
+    return "." + NameOf(strPath) + ".tmp";
+}
+
+// Writes strContent next to strPath and renames it over strPath.
+bool ReplaceFile(const std::string& strPath, const std::string& strContent, int hDir, bool bSync,
+                 int* pnError)
+{
+    std::string strTemplate = FolderOf(strPath) + "/" + TempPrefix(strPath) + "XXXXXX";
     std::vector<char> vTemplate(strTemplate.begin(), strTemplate.end());
     vTemplate.push_back('\0');
 
@@ -148,7 +160,8 @@ bool ReplaceFile(const std::string& strPath, const std::string& strContent, int 
     };
     mode_t nMode = ::stat(strPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
 
-    bool bOk = ::fchmod(hFile, nMode) == 0 && WriteAll(hFile, strContent) && ::fsync(hFile) == 0;
+    bool bOk = ::fchmod(hFile, nMode) == 0 && WriteAll(hFile, strContent) &&
+               (!bSync || ::fsync(hFile) == 0);
     int nError = errno;
     if (::close(hFile) != 0 && bOk) {
         bOk = false;
@@ -163,8 +176,10 @@ bool ReplaceFile(const std::string& strPath, const std::string& strContent, int 
         SetError(pnError, nError);
         return false;
     }
-    // Makes the rename itself durable.
-    ::fsync(hDir);
+    if (bSync) {
+        // Makes the rename itself durable.
+        ::fsync(hDir);
+    }
     return true;
 }
 
@@ -202,7 +217,8 @@ bool ReadFileContent(const std::string& strPath, std::string& strContent, int* p
     return true;
 }
 
-bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit, int* pnError)
+bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit, int* pnError,
+                        bool bSync)
 {
     std::string strResolved = ResolvePath(strPath);
     std::lock_guard<std::mutex> guard(FileMutex(strResolved));
@@ -222,7 +238,67 @@ bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit, in
     if (!fnEdit(strContent, bExists)) {
         return true; // nothing to change
     }
-    return ReplaceFile(strResolved, strContent, folderLock.Handle(), pnError);
+    return ReplaceFile(strResolved, strContent, folderLock.Handle(), bSync, pnError);
+}
+
+bool SyncFile(const std::string& strPath, int* pnError)
+{
+    std::string strResolved = ResolvePath(strPath);
+    int hFile;
+    do {
+        hFile = ::open(strResolved.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (hFile < 0 && errno == EINTR);
+    if (hFile < 0) {
+        SetError(pnError, errno);
+        return false;
+    }
+    bool bOk = ::fsync(hFile) == 0;
+    int nError = errno;
+    ::close(hFile);
+    int hDir = ::open(FolderOf(strResolved).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (hDir >= 0) {
+        if (::fsync(hDir) != 0 && bOk) {
+            bOk = false;
+            nError = errno;
+        }
+        ::close(hDir);
+    }
+    if (!bOk) {
+        SetError(pnError, nError);
+    }
+    return bOk;
+}
+
+int RemoveStaleTempFiles(const std::string& strPath)
+{
+    std::string strResolved = ResolvePath(strPath);
+    std::lock_guard<std::mutex> guard(FileMutex(strResolved));
+    CFolderLock folderLock(FolderOf(strResolved));
+    if (folderLock.Error() != 0) {
+        return 0;
+    }
+    // Every writer holds the folder lock from its temporary file's creation
+    // to its rename or removal, so what is found here has no writer.
+    const std::string strPrefix = TempPrefix(strResolved);
+    const size_t nNameLength = strPrefix.size() + 6;
+    const int hList = ::fcntl(folderLock.Handle(), F_DUPFD_CLOEXEC, 0);
+    DIR* pDir = hList >= 0 ? ::fdopendir(hList) : nullptr;
+    if (pDir == nullptr) {
+        if (hList >= 0) {
+            ::close(hList);
+        }
+        return 0;
+    }
+    int nRemoved = 0;
+    while (dirent* pEntry = ::readdir(pDir)) {
+        const std::string strName = pEntry->d_name;
+        if (strName.size() == nNameLength && strName.compare(0, strPrefix.size(), strPrefix) == 0 &&
+            ::unlinkat(::dirfd(pDir), strName.c_str(), 0) == 0) {
+            ++nRemoved;
+        }
+    }
+    ::closedir(pDir);
+    return nRemoved;
 }
 
 } // namespace platform

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -599,6 +600,30 @@ TEST(PrinterSettingThreadTest, RecordsAreCopiedWhole)
     bStop = true;
     reader.join();
     EXPECT_EQ(nTorn.load(), 0);
+}
+
+// A writer killed between its temporary file and the rename leaves the
+// temporary file behind; the next load removes it, and only it.
+TEST_F(PrinterSettingTest, LoadingRemovesTemporaryFilesAKilledWriterLeft)
+{
+    WriteIni("[ORDER]\nLastNo=7\n");
+    const char* const pszStale[] = {".Config.ini.tmpAb12Cd", ".Config.ini.tmpZZZZZZ"};
+    const char* const pszKept[] = {".Config.ini.tmp1", ".Other.ini.tmpAb12Cd", "Config.ini.bak"};
+    for (const char* pszName : pszStale) {
+        m_Folder.WriteFile(pszName, "[ORDER]\nLastNo=");
+    }
+    for (const char* pszName : pszKept) {
+        m_Folder.WriteFile(pszName, "x");
+    }
+    ASSERT_EQ(m_Setting.ReadFilePrintInfo(1), 1);
+    for (const char* pszName : pszStale) {
+        EXPECT_FALSE(std::filesystem::exists(m_Folder.File(pszName))) << pszName;
+    }
+    for (const char* pszName : pszKept) {
+        EXPECT_TRUE(std::filesystem::exists(m_Folder.File(pszName))) << pszName;
+    }
+    EXPECT_NE(m_Folder.ReadCurrentLog().find("Removed [2] Stale Temporary File(s) Of"),
+              std::string::npos);
 }
 
 } // namespace
