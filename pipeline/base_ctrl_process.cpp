@@ -222,6 +222,11 @@ int CBaseCtrlProcess::DataQueueCount() const
     return m_pShared->dataQueue.Count();
 }
 
+int CBaseCtrlProcess::DataQueueCapacity() const
+{
+    return m_pShared->dataQueue.Capacity();
+}
+
 int CBaseCtrlProcess::ToastQueueCount() const
 {
     return m_pShared->toastQueue.Count();

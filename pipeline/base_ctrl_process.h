@@ -63,6 +63,7 @@ public:
 
     bool IsRunning() const;
     int DataQueueCount() const;
+    int DataQueueCapacity() const;
     int ToastQueueCount() const;
 
 protected:

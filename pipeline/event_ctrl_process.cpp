@@ -5,13 +5,16 @@
 #include "foundation/ini_file.h"
 #include "foundation/json_ctrl.h"
 #include "foundation/simple_log.h"
+#include "foundation/wait.h"
 #include "foundation/window_sink.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "platform/program_folder.h"
 #include "printing/print_base.h"
 #include "printing/printer_setting.h"
 
+#include <cstdio>
 #include <json/value.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -21,6 +24,11 @@ const char* const kMakeSend = "CEventCtrlProcess::MakeSendJsonDataFormat";
 const char* const kHooking = "CEventCtrlProcess::IsIncludeHookingOrder";
 const char* const kThread = "CEventCtrlProcess::ThreadEventCtrlProcess";
 const char* const kFailMessage = "장애접수를 진행해주시기 바랍니다.";
+
+// While the print queue is full: how often it is looked at, and how often
+// the wait is logged.
+constexpr int kQueueFullPollMs = 10;
+constexpr uint64_t kQueueFullWarnMs = 1000;
 
 std::string ConfigPath()
 {
@@ -152,29 +160,92 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
         // start number rather than one from the previous day's sequence.
         m_Setting.RollOverOrderDay();
     }
-    // The numbers an accept hands out are public once the agent has the
-    // answer; writing them to Config.ini (two syncs to the disk) waits until
-    // the orders are in the print queue, so the printing does not wait for
-    // the disk. The next event is taken only after the write.
+    // An accept's new numbers are in Config.ini before the agent hears of
+    // them (see AnswerOrderEvent); syncing that write to the disk (two
+    // fsyncs) waits until the orders are in the print queue, so printing
+    // does not wait for the disk. The next event is taken only after it.
     std::string strEventData = strData;
-    const int nWaitNoBefore = m_Setting.GetOrderCurrentWaitNo();
-    m_bDeferNumberWrite = true;
-    int nResult = EventProcess(nEventType, strEventData, nWaitNoBefore);
-    m_bDeferNumberWrite = false;
+    m_bDeferNumberSync = true;
+    m_bNumberWritten = false;
+    int nResult = EventProcess(nEventType, strEventData, m_Setting.GetOrderCurrentWaitNo());
+    m_bDeferNumberSync = false;
     bool bForwarded = false;
     if (nResult == EVENT_RESULT_PRINT) {
         LOG_PRINT(LOG_INFO, "[%s] Event Type [%d] Success", kThread, nEventType);
         if (!IsLocalEvent(nEventType)) {
             LOG_PRINT(LOG_INFO, "[%s] Push Print Queue EventType [%d]", kThread, nEventType);
-            bForwarded = m_PrintTarget.PushQueueCtrlData(nEventType, strEventData) == 1;
+            bForwarded = PushPrintJob(nEventType, strEventData);
         }
     }
-    if (m_Setting.GetOrderCurrentWaitNo() != nWaitNoBefore) {
-        m_Setting.WriteFileOrderCurrentWaitNo();
+    if (m_bNumberWritten) {
+        m_Setting.SyncConfigFile();
     }
     if (m_fnObserver) {
         m_fnObserver(nEventType, nResult, bForwarded);
     }
+}
+
+bool CEventCtrlProcess::PushPrintJob(int nEventType, const std::string& strData)
+{
+    // The agent has been told the orders are accepted: they are never
+    // dropped. While the print queue is full (a printer that holds every
+    // job for its passes) this worker waits for room; its own queue then
+    // fills behind it and new events are refused at the door, where the
+    // agent can try again. Only the exit request ends the wait.
+    const uint64_t nStart = GetTickCount64Safe();
+    uint64_t nNextWarn = nStart + kQueueFullWarnMs;
+    for (;;) {
+        while (m_PrintTarget.DataQueueCount() >= m_PrintTarget.DataQueueCapacity()) {
+            if (IsExitRequested()) {
+                LOG_PRINT(LOG_ERROR,
+                          "[%s] Exit Requested While The Print Queue Is Full... EventType [%d] "
+                          "Not Printed",
+                          kThread, nEventType);
+                return false;
+            }
+            const uint64_t nNow = GetTickCount64Safe();
+            if (nNow >= nNextWarn) {
+                LOG_PRINT(LOG_WARN,
+                          "[%s] Print Queue Full [%d], Waiting For Room... EventType [%d] "
+                          "Waited [%d] ms",
+                          kThread, m_PrintTarget.DataQueueCount(), nEventType,
+                          static_cast<int>(nNow - nStart));
+                nNextWarn += kQueueFullWarnMs;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kQueueFullPollMs));
+        }
+        if (m_PrintTarget.PushQueueCtrlData(nEventType, strData) == 1) {
+            return true;
+        }
+        if (m_PrintTarget.DataQueueCount() < m_PrintTarget.DataQueueCapacity()) {
+            return false; // refused for another reason than a full queue (logged)
+        }
+    }
+}
+
+bool CEventCtrlProcess::SaveWaitNo()
+{
+    if (m_Setting.WriteFileOrderCurrentWaitNo(0) == 1) {
+        m_bNumberWritten = true;
+        return true;
+    }
+    // The numbers keep counting in memory; a restart before a write that
+    // succeeds would hand them out again, so someone must hear of it.
+    const int nWaitNo = m_Setting.GetOrderCurrentWaitNo();
+    ++m_nWaitNoSaveFailures;
+    LOG_PRINT(LOG_ERROR, "[%s] WaitNo [%d] Not Saved In Config.ini (cannot save the wait number)",
+              kEventProcess, nWaitNo);
+    char szReport[256];
+    std::snprintf(szReport, sizeof(szReport),
+                  "[%s] 대기번호 저장 실패 (cannot save the wait number) WaitNo [%d]",
+                  kEventProcess, nWaitNo);
+    PushToastQueueCtrlData(0, szReport);
+    return false;
+}
+
+int CEventCtrlProcess::WaitNoSaveFailures() const
+{
+    return m_nWaitNoSaveFailures.load();
 }
 
 int CEventCtrlProcess::EventProcess(int nEventId, std::string& strData, int nCurrentWaitNo)
@@ -266,20 +337,31 @@ int CEventCtrlProcess::AnswerOrderEvent(int nEventId, std::string& strData, int 
         failure.append(message);
         strResult = CjsonCtrl::StyledText(failure);
     }
+    // The numbers of an accept are in Config.ini (renamed into place) before
+    // the answer goes out: a process killed at any moment after the agent
+    // has them never hands them out again. A refused answer takes them back.
+    const bool bTakesNumbers = bAccept && strCommand != "FAILED" && nOrderCount > 0;
+    const int nWaitNoBefore = m_Setting.GetOrderCurrentWaitNo();
+    if (bTakesNumbers) {
+        m_Setting.SetOrderCurrentWaitNo(nWaitNoBefore + nOrderCount, 0, 0);
+        SaveWaitNo();
+    }
     LOG_PRINT(LOG_DEBUG, "[%s] Call_SendData [%d], EventType [%d] Command [%s] Data [%s]",
               kEventProcess, 0, nEventId, strCommand.c_str(), strResult.c_str());
     int nSend = m_Agent.Call_SendData(strCommand, strResult);
     if (nSend != 1) {
         LOG_PRINT(LOG_ERROR, "[%s] Call_SendData Fail [%d], EventType [%d]", kEventProcess, nSend,
                   nEventId);
-        return EVENT_RESULT_NO_PRINT;
+        if (bTakesNumbers) {
+            m_Setting.SetOrderCurrentWaitNo(nWaitNoBefore, 0, 0);
+            SaveWaitNo();
+        }
     }
-    if (strCommand == "FAILED") {
-        return EVENT_RESULT_NO_PRINT;
+    if (m_bNumberWritten && !m_bDeferNumberSync) {
+        m_Setting.SyncConfigFile();
     }
-    if (bAccept) {
-        m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + nOrderCount, 0,
-                                        m_bDeferNumberWrite ? 0 : 1);
+    if (nSend != 1 || strCommand == "FAILED") {
+        return EVENT_RESULT_NO_PRINT;
     }
     if (nOutsideApp == 1) {
         LOG_PRINT(LOG_DEBUG, "[%s] IncludeHookingOrder Not Print... EventType [%d]", kEventProcess,

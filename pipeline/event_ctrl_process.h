@@ -5,6 +5,7 @@
 
 #include "pipeline/base_ctrl_process.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -62,18 +63,29 @@ public:
     // Set before the worker starts.
     void SetEventObserver(EventObserver fnObserver);
 
+    // Accepts whose new wait number could not be written to Config.ini
+    // (each logged and reported); the number in memory counts on.
+    int WaitNoSaveFailures() const;
+
 protected:
     void WorkerThreadMain() override;
     void HandleQueueData(int nEventType, const std::string& strData) override;
 
 private:
     int AnswerOrderEvent(int nEventId, std::string& strData, int nCurrentWaitNo);
+    // Puts a printable event into the print queue, waiting for room.
+    bool PushPrintJob(int nEventType, const std::string& strData);
+    // Writes the current wait number (unsynced); logs and reports a failure.
+    bool SaveWaitNo();
 
     CBaseCtrlProcess& m_PrintTarget;
     CToastCtrlProcess* m_pToast;
     CNubeqDllMngr& m_Agent;
     CPrinterSetting& m_Setting;
     EventObserver m_fnObserver;
-    // Worker thread only: an accept's number is written after the push.
-    bool m_bDeferNumberWrite = false;
+    // Worker thread only: the sync of an accept's number write comes after
+    // the push; whether a write is waiting for it.
+    bool m_bDeferNumberSync = false;
+    bool m_bNumberWritten = false;
+    std::atomic<int> m_nWaitNoSaveFailures{0};
 };

@@ -11,6 +11,7 @@
 #include "printing/printer_setting.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/small_tmpfs.h"
 #include "tests/support/test_data.h"
 
 #include <condition_variable>
@@ -22,6 +23,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -474,6 +476,104 @@ TEST_F(EventCtrlProcessTest, WorkerStartedOnANewDayStartsAtTheStartNumber)
     m_Clock.Set(2026, 3, 7, 9, 0, 0);
     EXPECT_EQ(0, Run(36004, ""));
     EXPECT_EQ(1, m_Setting.GetOrderCurrentWaitNo());
+}
+
+// A print queue that stays full (a printer holding every job for its
+// passes): the accepted order waits for room, logging each second, and goes
+// into the queue as soon as there is some. Nothing the agent was told is
+// accepted is dropped.
+TEST_F(EventCtrlProcessTest, AcceptedOrderWaitsForRoomInAFullPrintQueue)
+{
+    while (m_pPrint->DataQueueCount() < m_pPrint->DataQueueCapacity()) {
+        ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36102, "[]"));
+    }
+    ASSERT_EQ(0, m_pEvent->StartCtrlProcess());
+    ASSERT_EQ(1, m_pEvent->PushQueueCtrlData(36001, Orders({{"Q1"}})));
+    const std::string strWait = "Print Queue Full [100], Waiting For Room... EventType [36001]";
+    for (int i = 0; i < 300 && m_Folder.ReadCurrentLog().find(strWait) == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(m_Folder.ReadCurrentLog().find(strWait), std::string::npos);
+    {
+        std::lock_guard<std::mutex> guard(m_Lock);
+        EXPECT_TRUE(m_vecResults.empty()); // still waiting
+    }
+    ASSERT_EQ(1u, SentData().size()); // the agent has its answer
+    EXPECT_EQ(13, m_Setting.GetOrderCurrentWaitNo());
+
+    int nEvent = 0;
+    std::string strData;
+    ASSERT_EQ(1, m_pPrint->PopQueueCtrlData(nEvent, strData)); // room for one
+    {
+        std::unique_lock<std::mutex> guard(m_Lock);
+        ASSERT_TRUE(m_Done.wait_for(guard, std::chrono::seconds(10),
+                                    [&] { return !m_vecResults.empty(); }));
+        EXPECT_EQ(EVENT_RESULT_PRINT, m_vecResults[0]);
+    }
+    const auto forwarded = Forwarded();
+    ASSERT_EQ(100u, forwarded.size());
+    EXPECT_EQ(36001, forwarded.back().first);
+    EXPECT_EQ("12", ParseJson(forwarded.back().second)[0]["waitNo"].asString());
+    EXPECT_EQ(m_Folder.ReadCurrentLog().find("Queue Put Fail"), std::string::npos);
+}
+
+// The wait for room ends with the exit request, so the program can stop.
+TEST_F(EventCtrlProcessTest, StopEndsTheWaitForRoom)
+{
+    while (m_pPrint->DataQueueCount() < m_pPrint->DataQueueCapacity()) {
+        ASSERT_EQ(1, m_pPrint->PushQueueCtrlData(36102, "[]"));
+    }
+    ASSERT_EQ(0, m_pEvent->StartCtrlProcess());
+    ASSERT_EQ(1, m_pEvent->PushQueueCtrlData(36001, Orders({{"Q1"}})));
+    for (int i = 0; i < 300 && SentData().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(1u, SentData().size());
+    m_pEvent.reset();
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("Exit Requested While The Print Queue Is Full... EventType [36001]"),
+              std::string::npos);
+    EXPECT_EQ(strLog.find("Destructor Thread Exit Timeout"), std::string::npos);
+}
+
+// Config.ini on a full disk: the number cannot be saved. The accept is
+// still answered and printed, the numbers count on in memory, and the
+// failure is logged and reported at level 0.
+TEST_F(EventCtrlProcessTest, WaitNumberThatCannotBeSavedIsReportedAndCountsOn)
+{
+    testsupport::CSmallTmpfs disk(64);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    const std::string strConfig = disk.File("Config.ini");
+    std::filesystem::copy_file(m_Folder.File("Config.ini"), strConfig);
+    m_Setting.SetConfigFilePath(strConfig.c_str());
+    ASSERT_EQ(1, m_Setting.ReadFilePrintInfo(1));
+    ASSERT_TRUE(disk.Fill());
+
+    EXPECT_EQ(0, Run(36001, Orders({{"D1"}})));
+    EXPECT_EQ(0, Run(36001, Orders({{"D2"}})));
+    EXPECT_EQ("13", ParseJson(SentData().back().second)[0]["waitNo"].asString());
+    EXPECT_EQ(14, m_Setting.GetOrderCurrentWaitNo());
+    EXPECT_EQ(2u, Forwarded().size());
+    EXPECT_EQ("12", IniGetString("ORDER", "LastNo", "", strConfig.c_str()));
+    EXPECT_EQ(2, m_pEvent->WaitNoSaveFailures());
+    EXPECT_NE(m_Folder.ReadCurrentLog().find(
+                  "[ERROR] [CEventCtrlProcess::EventProcess] WaitNo [14] Not Saved In Config.ini "
+                  "(cannot save the wait number)"),
+              std::string::npos);
+    int nLevel = -1;
+    std::string strReport;
+    ASSERT_EQ(1, m_Toast.PopToastQueueCtrlData(nLevel, strReport));
+    EXPECT_EQ(0, nLevel);
+    EXPECT_NE(strReport.find("cannot save the wait number) WaitNo [13]"), std::string::npos)
+        << strReport;
+
+    // Room again: the next accept saves the number it counted to.
+    disk.Empty();
+    EXPECT_EQ(0, Run(36001, Orders({{"D3"}})));
+    EXPECT_EQ("15", IniGetString("ORDER", "LastNo", "", strConfig.c_str()));
+    m_pEvent.reset();
 }
 
 } // namespace
