@@ -23,9 +23,19 @@
 
 namespace {
 
-const char* const kUsage = "usage: zelkor-print EVENT_ID FILE\n"
-                           "  pushes the event (FILE holds its JSON) through the event and print\n"
-                           "  workers; exit 0 when every chosen printer printed\n";
+const char* const kUsage =
+    "usage: zelkor-print EVENT_ID FILE\n"
+    "  pushes the event (FILE holds its JSON) through the event and print\n"
+    "  workers of the program folder. Exit codes:\n"
+    "    0 every chosen printer printed\n"
+    "    1 a printer did not print after every retry (or none is configured)\n"
+    "    2 usage, or FILE cannot be read\n"
+    "    3 set-up failure (no Config.ini, log, agent library or workers)\n"
+    "    4 the event id is not supported\n"
+    "    5 not printed: unreadable data, the agent refused the answer, or an\n"
+    "      outside-app order\n"
+    "    6 the wait number could not be saved in Config.ini (the next run\n"
+    "      would hand it out again); what printed is on stderr\n";
 
 // The outcome of the one event, filled on the event worker thread.
 struct SEventOutcome
@@ -170,6 +180,15 @@ int main(int argc, char** argv)
                              reasons.str().c_str());
                 nExit = 1;
             }
+        }
+        if (event.WaitNoSaveFailures() > 0) {
+            // This tool keeps no number between runs: the next run reads
+            // the old one from Config.ini and would hand it out again.
+            std::fprintf(stderr,
+                         "zelkor-print: the wait number could not be saved in %s; the next run "
+                         "would hand it out again (see the log)\n",
+                         strConfig.c_str());
+            nExit = 6;
         }
     }
     RemoveMainWindowSink();
