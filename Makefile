@@ -33,7 +33,8 @@ bench: deps
 # corpora in build/fuzz/corpus grow from run to run. FUZZ_TARGETS picks
 # some, FUZZ_ARGS passes more libFuzzer options (e.g. -runs=1000000).
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= order-documents sales-report event-answer ini-file json-codes http-response
+FUZZ_TARGETS ?= order-documents sales-report event-answer ini-file json-codes http-response \
+                html-markup
 FUZZ_ARGS ?=
 fuzz: deps
 	cmake --preset fuzz

@@ -14,4 +14,9 @@ std::string Cp949ToUtf8(const std::string& strText);
 // '?' and conversion goes on after it.
 std::string Utf8ToCp949(const std::string& strText);
 
+// UTF-8 to CP949 without loss: false (strCp949 unchanged) when a character
+// has no CP949 form or the UTF-8 is bad. For text a user typed, which must
+// be refused rather than stored with '?'.
+bool Utf8ToCp949Exact(const std::string& strText, std::string& strCp949);
+
 } // namespace platform

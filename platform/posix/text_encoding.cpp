@@ -10,12 +10,19 @@ namespace {
 
 // Converts with one iconv descriptor per call (descriptors hold state and
 // must not be shared between threads). An input byte that cannot be
-// converted is replaced and skipped.
+// converted is replaced and skipped; pbReplaced, when given, tells
+// whether that happened.
 std::string Convert(const char* pszTo, const char* pszFrom, const std::string& strText,
-                    const std::string& strReplacement, bool bUtf8Source)
+                    const std::string& strReplacement, bool bUtf8Source, bool* pbReplaced = nullptr)
 {
+    if (pbReplaced != nullptr) {
+        *pbReplaced = false;
+    }
     iconv_t hConv = ::iconv_open(pszTo, pszFrom);
     if (hConv == reinterpret_cast<iconv_t>(-1)) {
+        if (pbReplaced != nullptr) {
+            *pbReplaced = !strText.empty();
+        }
         return "";
     }
     std::string strResult;
@@ -36,6 +43,9 @@ std::string Convert(const char* pszTo, const char* pszFrom, const std::string& s
         }
         // EILSEQ or EINVAL (a cut-off sequence at the end): skip one byte.
         strResult += strReplacement;
+        if (pbReplaced != nullptr) {
+            *pbReplaced = true;
+        }
         ++pIn;
         --nInLeft;
         // In UTF-8 the rest of the character goes with its first byte.
@@ -63,6 +73,17 @@ std::string Cp949ToUtf8(const std::string& strText)
 std::string Utf8ToCp949(const std::string& strText)
 {
     return Convert("CP949", "UTF-8", strText, "?", true);
+}
+
+bool Utf8ToCp949Exact(const std::string& strText, std::string& strCp949)
+{
+    bool bReplaced = false;
+    std::string strResult = Convert("CP949", "UTF-8", strText, "?", true, &bReplaced);
+    if (bReplaced) {
+        return false;
+    }
+    strCp949 = std::move(strResult);
+    return true;
 }
 
 } // namespace platform

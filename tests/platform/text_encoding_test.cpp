@@ -37,3 +37,23 @@ TEST(TextEncodingTest, UnconvertibleInputIsReplacedAndSkipped)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TextEncodingTest, ExactConversionRefusesTextWithoutCp949Form)
+{
+    std::string strOut = "unchanged";
+    EXPECT_TRUE(platform::Utf8ToCp949Exact(reinterpret_cast<const char*>(u8"똠방 A?"), strOut));
+    EXPECT_EQ(strOut, "똠방 A?");
+    EXPECT_TRUE(platform::Utf8ToCp949Exact("", strOut));
+    EXPECT_EQ(strOut, "");
+    strOut = "unchanged";
+    const char* refused[] = {"a\xF0\x9F\x98\x80", "a\xC3",
+                             "\xE4\xB8\x80\xE2\x82\xAC\xF0\x9F\x8D\x95"};
+    for (const char* pszText : refused) {
+        EXPECT_FALSE(platform::Utf8ToCp949Exact(pszText, strOut)) << pszText;
+        EXPECT_EQ(strOut, "unchanged");
+    }
+}
+
+} // namespace
