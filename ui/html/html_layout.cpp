@@ -295,7 +295,8 @@ void DrawHtmlLines(const std::vector<HtmlLine>& vecLines, const HtmlRect& rect,
             nStart = rect.nLeft + (nRectWidth - nLineWidth) / 2;
         }
         // A line wider than the rectangle keeps its start in view.
-        int nX = Saturate(std::max<long long>(nStart, rect.nLeft));
+        const int nLineStart = Saturate(std::max<long long>(nStart, rect.nLeft));
+        int nX = nLineStart;
         const int nLineAscent = line.nHeight - line.nDescent;
         for (const HtmlLineItem& item : line.vecItems) {
             switch (item.eKind) {
@@ -341,12 +342,13 @@ void DrawHtmlLines(const std::vector<HtmlLine>& vecLines, const HtmlRect& rect,
                 nX = Saturate(static_cast<long long>(nX) + run.nWidth);
                 break;
             }
-            case HtmlLineItem::Kind::Tab:
-                nX = Saturate(rect.nLeft + (static_cast<long long>(
-                                                FloorDiv(nX - rect.nLeft, CHtmlLayout::TAB_WIDTH)) +
-                                            item.nCount) *
-                                               CHtmlLayout::TAB_WIDTH);
+            case HtmlLineItem::Kind::Tab: {
+                // Stops from the line's start: the left edge for left lines;
+                // a centred or right line keeps the shape it was measured in.
+                const long long nStops = FloorDiv(nX - nLineStart, CHtmlLayout::TAB_WIDTH);
+                nX = Saturate(nLineStart + (nStops + item.nCount) * CHtmlLayout::TAB_WIDTH);
                 break;
+            }
             case HtmlLineItem::Kind::Rule: {
                 const int nWidth =
                     item.nPercent >= 0

@@ -73,8 +73,9 @@ public:
     // and moves a run that fits nowhere on a line that holds something to
     // a new line.
     void AddRun(std::u32string_view strText, const HtmlStyle& style, int nLinkNumber);
-    // Tab stops every 32 pixels from the left edge: nCount stops, the first
-    // being the next one when x lies between stops.
+    // Tab stops every 32 pixels from the line's start (the left edge of a
+    // left-aligned line): nCount stops, the first being the next one when x
+    // lies between stops.
     void AddTab(int nCount, const HtmlStyle& style);
     // A rule of nWidth pixels or nPercent of the width; the line becomes at
     // least nSize + 8 high. It does not end the line.

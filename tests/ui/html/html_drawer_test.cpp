@@ -323,6 +323,10 @@ TEST_F(HtmlDrawerTest, HorizontalAlignmentOfLines)
         {U"abc<right>", "abc@0,0"}, // the alignment at the line's last item
         {U"<center>ab</center>cd", "ab@0,0|cd@8,0"},
         {U"<right>ab<br>cd</right>", "ab@90,0|cd@90,12"},
+        // Tab stops count from a centred or right line's start: the line
+        // is drawn in the shape it was measured in (5 + 27 + 10 = 42 wide).
+        {U"<right>a<t>bc</right>", "a@58,0|bc@90,0"},
+        {U"<center>a<t>bc</center>", "a@29,0|bc@61,0"},
     };
     for (const SCase& c : cases) {
         EXPECT_EQ(Placed(c.strMarkup, 0, 100), c.pszPlaced) << Utf8(c.strMarkup);
