@@ -1,7 +1,9 @@
-// posix_spawn with a working directory and a background reaper.
+// posix_spawn with a working directory, default signals and a background
+// reaper.
 #include "platform/process_spawn.h"
 
 #include <cerrno>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -9,6 +11,30 @@
 extern char** environ;
 
 namespace platform {
+
+int InitDefaultSignals(posix_spawnattr_t& attributes)
+{
+    int nResult = posix_spawnattr_init(&attributes);
+    if (nResult != 0) {
+        return nResult;
+    }
+    sigset_t emptySet;
+    sigset_t allSignals;
+    sigemptyset(&emptySet);
+    sigfillset(&allSignals);
+    nResult = posix_spawnattr_setsigmask(&attributes, &emptySet);
+    if (nResult == 0) {
+        nResult = posix_spawnattr_setsigdefault(&attributes, &allSignals);
+    }
+    if (nResult == 0) {
+        nResult =
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    if (nResult != 0) {
+        posix_spawnattr_destroy(&attributes);
+    }
+    return nResult;
+}
 
 int SpawnProcess(const std::string& strProgram, const std::vector<std::string>& vArgs,
                  const std::string& strWorkDir, unsigned nWaitMs, int* pnPid)
@@ -40,9 +66,19 @@ int SpawnProcess(const std::string& strProgram, const std::vector<std::string>& 
     if (nResult == 0) {
         nResult = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     }
+    posix_spawnattr_t attributes;
+    bool bAttributes = false;
+    if (nResult == 0) {
+        nResult = InitDefaultSignals(attributes);
+        bAttributes = nResult == 0;
+    }
     pid_t nPid = 0;
     if (nResult == 0) {
-        nResult = posix_spawn(&nPid, strProgram.c_str(), &actions, nullptr, vArgv.data(), environ);
+        nResult =
+            posix_spawn(&nPid, strProgram.c_str(), &actions, &attributes, vArgv.data(), environ);
+    }
+    if (bAttributes) {
+        posix_spawnattr_destroy(&attributes);
     }
     posix_spawn_file_actions_destroy(&actions);
     if (nResult != 0) {
