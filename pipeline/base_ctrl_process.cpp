@@ -311,7 +311,13 @@ bool CBaseCtrlProcess::RunWorkerLoop(const char* pszName, EWorkerQueue eQueue)
                 return false;
             }
         }
-        shared.wakeEvent.Wait(kPassWaitMs);
+        // With nothing queued the worker sleeps until a push or the exit
+        // request: an idle program does not wake ten times a second per
+        // worker. Items left over keep the pass rhythm (a push during the
+        // pass has set the event, so the next pass starts at once).
+        int nLeft =
+            eQueue == EWorkerQueue::Data ? shared.dataQueue.Count() : shared.toastQueue.Count();
+        shared.wakeEvent.Wait(nLeft == 0 ? -1 : kPassWaitMs);
     }
     return shared.Step(WORKER_IN_BASE, WORKER_FINISHED);
 }

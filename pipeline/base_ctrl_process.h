@@ -18,7 +18,7 @@ constexpr int CTRL_PROCESS_THREAD_FAIL = 1444;
 // Producers push from any thread and never wait for the worker. The worker
 // works in passes: it reads the queue count once, handles that many items
 // in arrival order, then waits up to 100 ms; a push or the exit request
-// ends the wait at once.
+// ends the wait at once. With its queue empty it waits for nothing else.
 //
 // Lifetime. Everything the worker thread touches besides the handlers (the
 // flags, the events, both queues) lives in a block the thread co-owns, so

@@ -2,12 +2,15 @@
 // start, stop (prompt and timed out) and the one toast target.
 #include "foundation/simple_log.h"
 #include "pipeline/base_ctrl_process.h"
+#include "platform/thread_id.h"
 #include "tests/support/program_folder.h"
 
 #include <algorithm>
 // <chrono> itself cannot be compiled with the CP949 narrow charset (its "\u00b5s"
 // literal); steady_clock and the durations come with <condition_variable>.
 #include <condition_variable>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -38,6 +41,7 @@ struct SProbe
     std::vector<Clock::time_point> vecHandledAt;
     std::atomic<int> nBlockOn{-1};    // this item waits at the gate
     std::atomic<int> nPopInside{-1};  // this item's handler pops the next item itself
+    std::function<void()> fnOnHandle; // set before the start; runs in every handler
     CTeskEvent gate{true, false};     // opened by the test
     CTeskEvent entered{true, false};  // the blocking item has reached its handler
     CTeskEvent finished{true, false}; // the thread function has returned
@@ -105,6 +109,9 @@ private:
             pProbe->vecHandled.push_back(nKind);
             pProbe->vecTexts.push_back(strText);
             pProbe->vecHandledAt.push_back(Clock::now());
+        }
+        if (pProbe->fnOnHandle) {
+            pProbe->fnOnHandle();
         }
         pProbe->changed.notify_all();
         if (nKind == pProbe->nBlockOn.load()) {
@@ -345,6 +352,40 @@ TEST_F(BaseCtrlProcessTest, ItemPushedAfterAPassIsHandledWithoutPollDelay)
     }
     std::sort(vecLatency.begin(), vecLatency.end());
     EXPECT_LT(vecLatency[vecLatency.size() / 2], std::chrono::milliseconds(50));
+}
+
+// The kernel's count of times a thread of this process gave up the CPU
+// of its own accord (a wait that slept); -1 when unreadable.
+long VoluntarySwitches(uint32_t nThreadId)
+{
+    std::ifstream status("/proc/self/task/" + std::to_string(nThreadId) + "/status");
+    for (std::string strLine; std::getline(status, strLine);) {
+        if (strLine.rfind("voluntary_ctxt_switches:", 0) == 0) {
+            return std::stol(strLine.substr(24));
+        }
+    }
+    return -1;
+}
+
+// An idle worker sleeps until something happens: it does not wake up to
+// look at an empty queue.
+TEST_F(BaseCtrlProcessTest, IdleWorkerSleepsUntilAPush)
+{
+    CTestWorker worker;
+    std::shared_ptr<SProbe> pProbe = worker.Probe();
+    std::atomic<uint32_t> nWorkerThread{0};
+    pProbe->fnOnHandle = [&nWorkerThread] { nWorkerThread = platform::GetCurrentThreadId(); };
+    ASSERT_EQ(worker.StartCtrlProcess(), 0);
+    ASSERT_EQ(worker.PushQueueCtrlData(1, ""), 1);
+    ASSERT_TRUE(pProbe->WaitHandled(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // back in its wait
+    long nBefore = VoluntarySwitches(nWorkerThread);
+    ASSERT_GE(nBefore, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(650)); // six polls' worth
+    EXPECT_LE(VoluntarySwitches(nWorkerThread) - nBefore, 1);
+
+    ASSERT_EQ(worker.PushQueueCtrlData(2, ""), 1);
+    ASSERT_TRUE(pProbe->WaitHandled(2));
 }
 
 } // namespace
