@@ -1,183 +1,52 @@
 // Stand-in for the agent's interface library (libNUBEQ_IF.so): every export
-// the program resolves, each call recorded as one JSON line in a journal in
-// the program folder, results taken from an INI file beside it.
-//
-// Program folder: $ZELKOR_HOME when set, otherwise the library's own
-// directory. Journal: agent_journal.jsonl, one object per call:
-//   {"call":"SendData","args":{"command":"ACCEPTED","data":"..."},"result":1}
-// Texts are written as received (CP949 bytes); only quote, backslash and
-// control characters are escaped.
-// Results: agent_stub.ini, section [RESULTS], read at every call so a test
-// can change them between calls. "SendData.ACCEPTED" (export, ".", first
-// argument) wins over "SendData"; without either the export succeeds (1).
+// the program resolves, each call recorded in the journal (agent_common.h
+// for the files and settings). The run calls start the stand-in agent
+// process NUBEQ with the window id, or re-bind the one that runs; the end
+// call asks it to end.
+#include "tools/agent/agent_common.h"
+
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <mutex>
+#include <spawn.h>
 #include <string>
-#include <strings.h>
+#include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 #define NUBEQ_EXPORT extern "C" __attribute__((visibility("default")))
 
+extern char** environ;
+
 namespace {
 
-const char* const kJournalName = "agent_journal.jsonl";
-const char* const kResultsName = "agent_stub.ini";
+// The agent process is started, re-bound and ended by one call at a time;
+// the other exports run side by side, each journal line one write.
+std::mutex g_AgentLock;
 
-std::mutex g_Lock; // one journal line at a time, whichever thread calls
-
-std::string ProgramFolder()
+std::string Folder()
 {
-    const char* pszHome = std::getenv("ZELKOR_HOME");
-    if (pszHome != nullptr && *pszHome != '\0') {
-        return pszHome;
-    }
-    Dl_info info = {};
-    if (dladdr(reinterpret_cast<void*>(&ProgramFolder), &info) != 0 && info.dli_fname != nullptr) {
-        std::string strPath = info.dli_fname;
-        size_t nSlash = strPath.rfind('/');
-        if (nSlash != std::string::npos) {
-            return nSlash == 0 ? "/" : strPath.substr(0, nSlash);
-        }
-    }
-    return ".";
+    return agentstub::ProgramFolder(agentstub::ModuleFolder(reinterpret_cast<void*>(&Folder)));
 }
 
-std::string Trim(const std::string& strText)
+// [RESULTS] "Export.FirstArgument" wins over "Export"; default 1.
+long Result(const std::string& strFolder, const char* pszCall, const char* pszFirstArg)
 {
-    size_t nBegin = strText.find_first_not_of(" \t\r\n");
-    if (nBegin == std::string::npos) {
-        return "";
-    }
-    size_t nEnd = strText.find_last_not_of(" \t\r\n");
-    return strText.substr(nBegin, nEnd - nBegin + 1);
-}
-
-// The value of strKey in [RESULTS], or "" when the file or key is missing.
-std::string ResultSetting(const std::string& strFolder, const std::string& strKey)
-{
-    FILE* pFile = std::fopen((strFolder + "/" + kResultsName).c_str(), "r");
-    if (pFile == nullptr) {
-        return "";
-    }
-    std::string strValue;
-    bool bInSection = false;
-    char szLine[1024];
-    while (std::fgets(szLine, sizeof(szLine), pFile) != nullptr) {
-        std::string strLine = Trim(szLine);
-        if (strLine.empty() || strLine[0] == ';' || strLine[0] == '#') {
-            continue;
-        }
-        if (strLine.front() == '[') {
-            bInSection = strcasecmp(strLine.c_str(), "[RESULTS]") == 0;
-            continue;
-        }
-        size_t nEqual = strLine.find('=');
-        if (bInSection && nEqual != std::string::npos &&
-            strcasecmp(Trim(strLine.substr(0, nEqual)).c_str(), strKey.c_str()) == 0) {
-            strValue = Trim(strLine.substr(nEqual + 1));
-            break;
-        }
-    }
-    std::fclose(pFile);
-    return strValue;
-}
-
-int32_t Result(const std::string& strFolder, const char* pszCall, const char* pszFirstArg)
-{
-    std::string strValue;
     if (pszFirstArg != nullptr) {
-        strValue = ResultSetting(strFolder, std::string(pszCall) + "." + pszFirstArg);
-    }
-    if (strValue.empty()) {
-        strValue = ResultSetting(strFolder, pszCall);
-    }
-    return strValue.empty() ? 1 : static_cast<int32_t>(std::strtol(strValue.c_str(), nullptr, 10));
-}
-
-void AppendQuoted(std::string& strOut, const char* pszText)
-{
-    strOut += '"';
-    for (const char* p = pszText != nullptr ? pszText : ""; *p != '\0'; ++p) {
-        unsigned char ch = static_cast<unsigned char>(*p);
-        switch (ch) {
-        case '"':
-            strOut += "\\\"";
-            break;
-        case '\\':
-            strOut += "\\\\";
-            break;
-        case '\n':
-            strOut += "\\n";
-            break;
-        case '\r':
-            strOut += "\\r";
-            break;
-        case '\t':
-            strOut += "\\t";
-            break;
-        default:
-            if (ch < 0x20) {
-                char szEscape[8];
-                std::snprintf(szEscape, sizeof(szEscape), "\\u%04x", ch);
-                strOut += szEscape;
-            } else {
-                strOut += static_cast<char>(ch);
-            }
+        std::string strValue =
+            agentstub::Setting(strFolder, "RESULTS", std::string(pszCall) + "." + pszFirstArg);
+        if (!strValue.empty()) {
+            return std::strtol(strValue.c_str(), nullptr, 10);
         }
     }
-    strOut += '"';
+    return agentstub::IntSetting(strFolder, "RESULTS", pszCall, 1);
 }
 
-using Args = std::vector<std::pair<const char*, std::string>>;
-
-// Decides the result (unless bFixed, then nResult is it), writes the journal
-// line and returns the result.
-int32_t Record(const char* pszCall, const Args& args, const char* pszResultArg, bool bFixed = false,
-               int32_t nResult = 1)
+void Delay(const std::string& strFolder, const char* pszCall)
 {
-    std::lock_guard lock(g_Lock);
-    const std::string strFolder = ProgramFolder();
-    if (!bFixed) {
-        nResult = Result(strFolder, pszCall, pszResultArg);
-    }
-    std::string strLine = "{\"call\":";
-    AppendQuoted(strLine, pszCall);
-    strLine += ",\"args\":{";
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (i != 0) {
-            strLine += ',';
-        }
-        AppendQuoted(strLine, args[i].first);
-        strLine += ':';
-        strLine += args[i].second;
-    }
-    strLine += "},\"result\":" + std::to_string(nResult) + "}\n";
-    int hFile = open((strFolder + "/" + kJournalName).c_str(),
-                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (hFile >= 0) {
-        // One write per line: lines of different threads never interleave.
-        ssize_t nWritten = write(hFile, strLine.data(), strLine.size());
-        (void)nWritten;
-        close(hFile);
-    }
-    return nResult;
-}
-
-std::string Text(const char* pszText)
-{
-    std::string strQuoted;
-    if (pszText == nullptr) {
-        return "null";
-    }
-    AppendQuoted(strQuoted, pszText);
-    return strQuoted;
+    agentstub::SleepMs(agentstub::IntSetting(strFolder, "DELAYS", pszCall, 0));
 }
 
 std::string Handle(intptr_t hWnd)
@@ -185,43 +54,153 @@ std::string Handle(intptr_t hWnd)
     return std::to_string(static_cast<long long>(hWnd));
 }
 
+// The agent program: in the program folder, else beside this library.
+std::string AgentProgram(const std::string& strFolder)
+{
+    for (const std::string& strDir :
+         {strFolder, agentstub::ModuleFolder(reinterpret_cast<void*>(&Folder))}) {
+        std::string strPath = strDir + "/" + agentstub::kAgentProgram;
+        if (access(strPath.c_str(), X_OK) == 0) {
+            return strPath;
+        }
+    }
+    return "";
+}
+
+// Starts NUBEQ, which detaches itself (its first process ends once the
+// agent has written its pid file): the caller reaps that first process
+// here and keeps no child. Empty signal mask and default signal actions,
+// no descriptor of the caller's beyond the standard three.
+const char* StartAgent(const std::string& strFolder, intptr_t hWnd)
+{
+    std::string strProgram = AgentProgram(strFolder);
+    if (strProgram.empty()) {
+        return "\"missing\"";
+    }
+    std::string strWindow = Handle(hWnd);
+    std::string strHome = strFolder;
+    char* aArgv[] = {const_cast<char*>(agentstub::kAgentProgram),
+                     const_cast<char*>("--home"),
+                     strHome.data(),
+                     const_cast<char*>("--window"),
+                     strWindow.data(),
+                     nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_init(&actions);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t nPid = 0;
+    int nResult = posix_spawn(&nPid, strProgram.c_str(), &actions, &attributes, aArgv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (nResult != 0) {
+        return "\"failed\"";
+    }
+    int nStatus = 0;
+    while (waitpid(nPid, &nStatus, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0 ? "\"started\"" : "\"failed\"";
+}
+
+int32_t RunCall(const char* pszCall, intptr_t hWnd)
+{
+    const std::string strFolder = Folder();
+    Delay(strFolder, pszCall);
+    std::lock_guard lock(g_AgentLock);
+    long nResult = Result(strFolder, pszCall, nullptr);
+    std::string strAgent = "null";
+    if (nResult == 1) {
+        // The window the agent delivers to from now on.
+        agentstub::WriteTextFile(strFolder + "/" + agentstub::kAgentWindowName,
+                                 Handle(hWnd) + "\n");
+        strAgent = agentstub::RunningAgentPid(strFolder) != 0 ? "\"rebound\""
+                                                              : StartAgent(strFolder, hWnd);
+    }
+    agentstub::Journal(strFolder, pszCall, {{"hWnd", Handle(hWnd)}}, nResult,
+                       {{"agent", strAgent}});
+    return static_cast<int32_t>(nResult);
+}
+
+int32_t PlainCall(const char* pszCall, const agentstub::Args& args, const char* pszResultArg,
+                  long nDefault = 1)
+{
+    const std::string strFolder = Folder();
+    Delay(strFolder, pszCall);
+    long nResult = nDefault == 1 ? Result(strFolder, pszCall, pszResultArg) : nDefault;
+    agentstub::Journal(strFolder, pszCall, args, nResult);
+    return static_cast<int32_t>(nResult);
+}
+
 } // namespace
 
 NUBEQ_EXPORT int32_t ProcessRun(intptr_t hWnd)
 {
-    return Record("ProcessRun", {{"hWnd", Handle(hWnd)}}, nullptr);
+    return RunCall("ProcessRun", hWnd);
 }
 
 NUBEQ_EXPORT int32_t DailyRun(intptr_t hWnd)
 {
-    return Record("DailyRun", {{"hWnd", Handle(hWnd)}}, nullptr);
+    return RunCall("DailyRun", hWnd);
 }
 
 NUBEQ_EXPORT int32_t ProcessEnd()
 {
-    return Record("ProcessEnd", {}, nullptr, true, 1);
+    const std::string strFolder = Folder();
+    Delay(strFolder, "ProcessEnd");
+    std::lock_guard lock(g_AgentLock);
+    long nResult = Result(strFolder, "ProcessEnd", nullptr);
+    std::string strAgent = "\"none\"";
+    if (int nPid = agentstub::RunningAgentPid(strFolder)) {
+        kill(nPid, SIGTERM);
+        long long nDeadline =
+            agentstub::MonotonicMs() + agentstub::IntSetting(strFolder, "NUBEQ", "EndWaitMs", 3000);
+        while (agentstub::RunningAgentPid(strFolder) != 0 && agentstub::MonotonicMs() < nDeadline) {
+            agentstub::SleepMs(10);
+        }
+        strAgent = agentstub::RunningAgentPid(strFolder) != 0 ? "\"running\"" : "\"ended\"";
+    }
+    agentstub::Journal(strFolder, "ProcessEnd", {}, nResult, {{"agent", strAgent}});
+    return static_cast<int32_t>(nResult);
 }
 
 #ifndef ZELKOR_AGENT_STUB_WITHOUT_SEND_DATA
 NUBEQ_EXPORT int32_t SendData(const char* pszCommand, const char* pszData)
 {
-    return Record("SendData", {{"command", Text(pszCommand)}, {"data", Text(pszData)}}, pszCommand);
+    return PlainCall(
+        "SendData",
+        {{"command", agentstub::Quoted(pszCommand)}, {"data", agentstub::Quoted(pszData)}},
+        pszCommand);
 }
 #endif
 
 NUBEQ_EXPORT int32_t SetData(const char* pszKey, const char* pszValue)
 {
-    return Record("SetData", {{"key", Text(pszKey)}, {"value", Text(pszValue)}}, nullptr, true, 1);
+    // A password never goes into the journal.
+    bool bSecret = pszKey != nullptr && std::strcmp(pszKey, "userpw") == 0;
+    return PlainCall("SetData",
+                     {{"key", agentstub::Quoted(pszKey)},
+                      {"value", bSecret ? "\"****\"" : agentstub::Quoted(pszValue)}},
+                     pszKey);
 }
 
 NUBEQ_EXPORT int32_t RequestJob(const char* pszKey, const char* pszType)
 {
-    return Record("RequestJob", {{"key", Text(pszKey)}, {"type", Text(pszType)}}, pszKey);
+    return PlainCall("RequestJob",
+                     {{"key", agentstub::Quoted(pszKey)}, {"type", agentstub::Quoted(pszType)}},
+                     pszKey);
 }
 
 NUBEQ_EXPORT int32_t RegisterShopEx()
 {
-    return Record("RegisterShopEx", {}, nullptr);
+    return PlainCall("RegisterShopEx", {}, nullptr);
 }
 
 // Resolved by the program but never called; they answer empty.
@@ -230,17 +209,17 @@ NUBEQ_EXPORT int32_t GetInfo(const char* pszKey, char* pszBuffer, int32_t nSize)
     if (pszBuffer != nullptr && nSize > 0) {
         pszBuffer[0] = '\0';
     }
-    return Record("GetInfo", {{"key", Text(pszKey)}}, nullptr, true, 0);
+    return PlainCall("GetInfo", {{"key", agentstub::Quoted(pszKey)}}, nullptr, 0);
 }
 
 NUBEQ_EXPORT int32_t IsRegisterShop()
 {
-    return Record("IsRegisterShop", {}, nullptr, true, 1);
+    return PlainCall("IsRegisterShop", {}, nullptr);
 }
 
 NUBEQ_EXPORT int32_t RegisterShop()
 {
-    return Record("RegisterShop", {}, nullptr, true, 1);
+    return PlainCall("RegisterShop", {}, nullptr);
 }
 
 NUBEQ_EXPORT int32_t GetData(const char* pszKey, char* pszBuffer, int32_t nSize)
@@ -248,5 +227,5 @@ NUBEQ_EXPORT int32_t GetData(const char* pszKey, char* pszBuffer, int32_t nSize)
     if (pszBuffer != nullptr && nSize > 0) {
         pszBuffer[0] = '\0';
     }
-    return Record("GetData", {{"key", Text(pszKey)}}, nullptr, true, 0);
+    return PlainCall("GetData", {{"key", agentstub::Quoted(pszKey)}}, nullptr, 0);
 }
