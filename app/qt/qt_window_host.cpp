@@ -69,7 +69,8 @@ void CQtWindowHost::SetTimer(unsigned nId, unsigned nElapseMs)
     QTimer*& pTimer = m_Timers[nId];
     if (pTimer == nullptr) {
         pTimer = new QTimer;
-        pTimer->setTimerType(Qt::CoarseTimer);
+        // Never early: a 10 s timer fires after 10 s, not 9.5.
+        pTimer->setTimerType(Qt::PreciseTimer);
         QObject::connect(pTimer, &QTimer::timeout,
                          [this, nId] { DeliverToWindow(WM_TIMER, nId, 0); });
     }

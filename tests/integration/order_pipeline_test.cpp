@@ -42,6 +42,7 @@ using testsupport::CVirtualPrinter;
 using testsupport::ParseJson;
 using testsupport::SPrinterConfig;
 using testsupport::TestDataFile;
+using testsupport::UnnumberedPickupOrders;
 using testsupport::Utf8FromCp949;
 
 constexpr int kWaitMs = 20000;
@@ -57,20 +58,6 @@ std::vector<size_t> CutEnds(const std::string& strBytes)
         vecEnds.push_back(nPos + 2);
     }
     return vecEnds;
-}
-
-// nCount unnumbered pickup orders (the shop's own fixture with its number
-// taken away), order numbers P1, P2, ...
-std::string UnnumberedPickupOrders(int nCount)
-{
-    Json::Value order = ParseJson(TestDataFile("orders/pickup_order.json"));
-    Json::Value orders(Json::arrayValue);
-    for (int i = 1; i <= nCount; ++i) {
-        order["no"] = "P" + std::to_string(i);
-        order["waitNo"] = "";
-        orders.append(order);
-    }
-    return CjsonCtrl::StyledText(orders);
 }
 
 class OrderPipelineTest : public ::testing::Test

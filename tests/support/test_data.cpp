@@ -1,12 +1,14 @@
 // Test data files and JSON reading for tests.
 #include "tests/support/test_data.h"
 
+#include "foundation/json_ctrl.h"
 #include "tests/support/program_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <json/reader.h>
 #include <memory>
+#include <sstream>
 
 namespace testsupport {
 
@@ -28,6 +30,30 @@ Json::Value ParseJson(const std::string& strText)
     EXPECT_TRUE(pReader->parse(strText.data(), strText.data() + strText.size(), &value, &strErrors))
         << strText;
     return value;
+}
+
+std::vector<Json::Value> ReadJsonLines(const std::string& strPath)
+{
+    std::vector<Json::Value> vLines;
+    std::istringstream stream(ReadWholeFile(strPath));
+    for (std::string strLine; std::getline(stream, strLine);) {
+        if (!strLine.empty()) {
+            vLines.push_back(ParseJson(strLine));
+        }
+    }
+    return vLines;
+}
+
+std::string UnnumberedPickupOrders(int nCount)
+{
+    Json::Value order = ParseJson(TestDataFile("orders/pickup_order.json"));
+    Json::Value orders(Json::arrayValue);
+    for (int i = 1; i <= nCount; ++i) {
+        order["no"] = "P" + std::to_string(i);
+        order["waitNo"] = "";
+        orders.append(order);
+    }
+    return CjsonCtrl::StyledText(orders);
 }
 
 } // namespace testsupport
