@@ -2,7 +2,7 @@
 JOBS ?= 2
 CTEST_ARGS ?=
 
-.PHONY: deps test test-asan test-tsan bench fuzz format clean
+.PHONY: deps test demo test-asan test-tsan bench fuzz format clean
 
 deps:
 	./scripts/install-deps
@@ -11,6 +11,14 @@ test: deps
 	cmake --preset dev
 	cmake --build build/dev -j$(JOBS)
 	ctest --test-dir build/dev --output-on-failure -j$(JOBS) $(CTEST_ARGS)
+
+# A short day at the shop with real processes: Zelkor, the stand-in agent
+# and two virtual printers (PNG previews under build/demo/printers).
+DEMO_TARGETS = Zelkor NUBEQ NUBEQ_IF NUBEQ_LOG nubeq-send zelkor-vprinter
+demo: deps
+	cmake --preset dev
+	cmake --build build/dev -j$(JOBS) --target $(DEMO_TARGETS)
+	./tools/demo/run-demo build/dev
 
 test-asan: deps
 	cmake --preset asan
