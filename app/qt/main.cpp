@@ -28,9 +28,7 @@ int main(int argc, char** argv)
     int nExit = ZELKOR_EXIT_OK;
     {
         QApplication application(argc, argv);
-        // The program has no window of its own to close: closing the last
-        // dialog or box must not end it.
-        application.setQuitOnLastWindowClosed(false);
+        CQtWindowHost::PrepareApplication(application);
 
         CQtWindowHost host;
         auto pPresenter = std::make_shared<CQtMessageBoxPresenter>();

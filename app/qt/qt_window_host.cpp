@@ -7,6 +7,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <unistd.h>
@@ -15,6 +16,13 @@ CQtWindowHost::CQtWindowHost()
     : m_pContext(std::make_unique<QObject>()), m_MainThread(std::this_thread::get_id())
 {
     SetMessagePumpHook(&CQtWindowHost::PumpMessages);
+}
+
+void CQtWindowHost::PrepareApplication(QCoreApplication& application)
+{
+    if (auto* pGui = qobject_cast<QGuiApplication*>(&application)) {
+        pGui->setQuitOnLastWindowClosed(false);
+    }
 }
 
 CQtWindowHost::~CQtWindowHost()

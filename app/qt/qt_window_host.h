@@ -13,6 +13,7 @@
 #include <set>
 #include <thread>
 
+class QCoreApplication;
 class QEventLoop;
 class QSocketNotifier;
 class QTimer;
@@ -27,6 +28,11 @@ public:
     ~CQtWindowHost() override;
     CQtWindowHost(const CQtWindowHost&) = delete;
     CQtWindowHost& operator=(const CQtWindowHost&) = delete;
+
+    // The application settings the host relies on: the program has no
+    // window of its own, so closing the last dialog or box must not end
+    // the application (and with it every running loop).
+    static void PrepareApplication(QCoreApplication& application);
 
     // Before the application object dies: removes the pump hook, stops the
     // timers and watches, releases every thread waiting in a send (their

@@ -1,7 +1,6 @@
 // The start-up printer check: a printer in use that cannot be opened is
 // found; one that is not in use is never opened.
 #include "app/printer_check.h"
-
 #include "printing/printer_setting.h"
 #include "tests/support/printer_config.h"
 #include "tests/support/program_folder.h"
@@ -41,10 +40,19 @@ TEST(PrinterCheckTest, PrintersInUseMustOpen)
         testsupport::SPrinterConfig second;
         int nInvalid;
     } cases[] = {
-        {"both open", {.nUse = 1, .nLanPort = printer.Port()}, {.nRcp = 1, .nLanPort = printer.Port()}, 0},
-        {"second refuses", {.nUse = 1, .nLanPort = printer.Port()}, {.nRcp = 1, .nLanPort = nClosed}, 1},
+        {"both open",
+         {.nUse = 1, .nLanPort = printer.Port()},
+         {.nRcp = 1, .nLanPort = printer.Port()},
+         0},
+        {"second refuses",
+         {.nUse = 1, .nLanPort = printer.Port()},
+         {.nRcp = 1, .nLanPort = nClosed},
+         1},
         {"first refuses", {.nRcp = 1, .nLanPort = nClosed}, {}, 1},
-        {"refusing printer not in use", {.nLanPort = nClosed}, {.nUse = 1, .nLanPort = printer.Port()}, 0},
+        {"refusing printer not in use",
+         {.nLanPort = nClosed},
+         {.nUse = 1, .nLanPort = printer.Port()},
+         0},
         {"nothing configured", {}, {}, 0},
     };
     for (const SCase& c : cases) {

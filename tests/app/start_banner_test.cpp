@@ -1,7 +1,6 @@
 // The start-up banner: the order of its lines, the masked webhook paths,
 // the build time's layout.
 #include "app/start_banner.h"
-
 #include "tests/support/program_folder.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +20,8 @@ TEST(StartBannerTest, WebhookPathsAreMaskedInTheEcho)
          "[WEBHOOK]\r\nHost=https://hooks.example\r\nPathRelease=****\r\npathtest =****\r\n"
          "BotIconImage=x.png\r\n"},
         {"[PRINTER]\r\nPathRelease=kept\r\n [webhook] \r\nPathTest=/s\r\n[ORDER]\r\nPathX=kept\r\n",
-         "[PRINTER]\r\nPathRelease=kept\r\n [webhook] \r\nPathTest=****\r\n[ORDER]\r\nPathX=kept\r\n"},
+         "[PRINTER]\r\nPathRelease=kept\r\n [webhook] "
+         "\r\nPathTest=****\r\n[ORDER]\r\nPathX=kept\r\n"},
         {"", ""},
     };
     for (const SCase& c : cases) {
@@ -51,12 +51,13 @@ TEST(StartBannerTest, LinesComeInOrderAfterTheLogStart)
     }
     // No Zelkor file in the folder: no digest, no version.
     EXPECT_NE(strLog.find("/Zelkor] Hash []"), std::string::npos);
-    EXPECT_NE(strLog.find("Config.ini]\r\n[POS]\r\nStoreId=ST1\r\n[WEBHOOK]\r\nPathRelease=****\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        strLog.find("Config.ini]\r\n[POS]\r\nStoreId=ST1\r\n[WEBHOOK]\r\nPathRelease=****\r\n"),
+        std::string::npos)
         << strLog;
-    EXPECT_TRUE(std::regex_match(BuildTimeText(),
-                                 std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) [A-Z][a-z]{2} [ 1-3][0-9] "
-                                            "[0-2][0-9]:[0-5][0-9]:[0-5][0-9] 20[0-9]{2}")))
+    EXPECT_TRUE(std::regex_match(
+        BuildTimeText(), std::regex("(Sun|Mon|Tue|Wed|Thu|Fri|Sat) [A-Z][a-z]{2} [ 1-3][0-9] "
+                                    "[0-2][0-9]:[0-5][0-9]:[0-5][0-9] 20[0-9]{2}")))
         << BuildTimeText();
 }
 

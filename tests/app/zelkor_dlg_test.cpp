@@ -1,10 +1,9 @@
 // The main window on a test host: copy-data intake (and the full queue),
 // the run request timer, power events, the exit question, the messages the
 // endpoint takes from other processes, and the agent start.
-#include "app/zelkor_dlg.h"
-
 #include "app/shell_parts.h"
 #include "app/watchdog_flag.h"
+#include "app/zelkor_dlg.h"
 #include "foundation/message_box.h"
 #include "foundation/simple_log.h"
 #include "foundation/window_sink.h"
@@ -80,8 +79,8 @@ protected:
         for (const Json::Value& line : Journal()) {
             std::string strCall = line["call"].asString();
             if (strCall == "SetData") {
-                strCall += " " + line["args"]["key"].asString() + "=" +
-                           line["args"]["value"].asString();
+                strCall +=
+                    " " + line["args"]["key"].asString() + "=" + line["args"]["value"].asString();
             }
             vCalls.push_back(strCall);
         }
@@ -107,8 +106,10 @@ TEST_F(ZelkorDlgTest, CopyDataGoesToTheEventQueueAsText)
         const char* pszQueued; // null: nothing queued
         const char* pszLog;
     } cases[] = {
-        {"null record", false, nullptr, 0, nullptr, "[ERROR] [CZelkorDlg::OnCopyData] CopyDataStruct NULL"},
-        {"null data", true, nullptr, 0, "", "[WARN ] [CZelkorDlg::OnCopyData] CopyDataStruct lpData NULL, Type [36001] !!!"},
+        {"null record", false, nullptr, 0, nullptr,
+         "[ERROR] [CZelkorDlg::OnCopyData] CopyDataStruct NULL"},
+        {"null data", true, nullptr, 0, "",
+         "[WARN ] [CZelkorDlg::OnCopyData] CopyDataStruct lpData NULL, Type [36001] !!!"},
         {"up to the first NUL", true, aBlock, sizeof(aBlock), "[{\"a\":1}]",
          "Push Data Success Type [36001] Data [[{\"a\":1}]]"},
         {"no NUL: the block's end", true, aBlock, 5, "[{\"a\"", "Data [[{\"a\"]"},
@@ -152,8 +153,9 @@ TEST_F(ZelkorDlgTest, FullEventQueueAnswersZeroAndReports)
     ASSERT_EQ(ToastCtrlProcess().PopToastQueueCtrlData(nLevel, strReport), 1);
     EXPECT_EQ(nLevel, 0);
     EXPECT_EQ(strReport, "[CZelkorDlg::OnCopyData] EventCtrlProcess Push Data Fail Type [36003]");
-    EXPECT_NE(Log().find("Queue Put Fail... EventType [36003] Queue MaxSize [100], Current Cnt [100]"),
-              std::string::npos);
+    EXPECT_NE(
+        Log().find("Queue Put Fail... EventType [36003] Queue MaxSize [100], Current Cnt [100]"),
+        std::string::npos);
 }
 
 // 6024 asks for an agent check 100 ms later (several requests, one check);
@@ -168,7 +170,7 @@ TEST_F(ZelkorDlgTest, RunRequestsPowerEventsAndTheTimer)
     EXPECT_EQ(m_Host.TimerElapse(TIMER_NUBEQ_RUN), 100);
     SetProcessWatchDogThreadRun(0);
     ASSERT_EQ(m_Host.TimerSets(), 3);
-    dlg.WindowProc(WM_TIMER, TIMER_NUBEQ_RUN, 0); // the tick
+    dlg.WindowProc(WM_TIMER, TIMER_NUBEQ_RUN, 0);       // the tick
     EXPECT_EQ(m_Host.TimerElapse(TIMER_NUBEQ_RUN), -1); // one tick only
     EXPECT_EQ(GetProcessWatchDogThreadRun(), 1);
     std::vector<std::string> vCalls = JournalCalls();
@@ -186,18 +188,21 @@ TEST_F(ZelkorDlgTest, RunRequestsPowerEventsAndTheTimer)
     EXPECT_EQ(m_Host.TimerElapse(TIMER_NUBEQ_RUN), 10000);
     EXPECT_EQ(GetProcessWatchDogThreadRun(), 0); // until the tick
     std::string strLog = Log();
-    EXPECT_NE(strLog.find("[TRACE] [CZelkorDlg::OnPowerBroadcast] Call EventID [4]"), std::string::npos);
+    EXPECT_NE(strLog.find("[TRACE] [CZelkorDlg::OnPowerBroadcast] Call EventID [4]"),
+              std::string::npos);
     EXPECT_NE(strLog.find("[TRACE] [CZelkorDlg::OnPowerBroadcast] KillTimer TIMER_NUBEQ_RUN"),
               std::string::npos);
-    EXPECT_NE(strLog.find("[TRACE] [CZelkorDlg::OnPowerBroadcast] SetTimer TIMER_NUBEQ_RUN 10 second"),
-              std::string::npos);
+    EXPECT_NE(
+        strLog.find("[TRACE] [CZelkorDlg::OnPowerBroadcast] SetTimer TIMER_NUBEQ_RUN 10 second"),
+        std::string::npos);
 }
 
 // The tray's exit command asks first: No keeps the program (and the
 // watchdog) running, Yes ends the dialog.
 TEST_F(ZelkorDlgTest, ExitQuestionNoKeepsRunningYesEnds)
 {
-    SetMessageBoxPresenter(MakeJournalMessageBoxPresenter(m_Folder.File("boxes.jsonl"), {IDNO, IDYES}));
+    SetMessageBoxPresenter(
+        MakeJournalMessageBoxPresenter(m_Folder.File("boxes.jsonl"), {IDNO, IDYES}));
     CZelkorDlg dlg(m_Host, m_Parts);
     dlg.WindowProc(WM_COMMAND, ID_TRAY_CLOSE, 0);
     EXPECT_FALSE(dlg.IsEnded());
@@ -214,7 +219,8 @@ TEST_F(ZelkorDlgTest, ExitQuestionNoKeepsRunningYesEnds)
     EXPECT_TRUE(vBoxes[0]["topmost"].asBool());
     EXPECT_TRUE(vBoxes[0]["owner"].asBool());
     std::string strLog = Log();
-    EXPECT_NE(strLog.find("[INFO ] [CZelkorDlg::OnTrayMenuClose] Messagebox : Zelkor 프로그램을 종료하시겠습니까?"),
+    EXPECT_NE(strLog.find("[INFO ] [CZelkorDlg::OnTrayMenuClose] Messagebox : Zelkor 프로그램을 "
+                          "종료하시겠습니까?"),
               std::string::npos);
     EXPECT_NE(strLog.find("Process Close Check Value [7] (YES(6) = Close)"), std::string::npos);
     EXPECT_NE(strLog.find("[CZelkorDlg::OnTrayMenuClose] Process Close Cancel"), std::string::npos);
