@@ -126,10 +126,11 @@ int main(int argc, char** argv)
             agentstub::Journal(strHome, "NUBEQ.EndIgnored", {}, 0);
         }
     }
+    // Journaled first: once the pid file is gone, the agent counts as ended.
+    agentstub::Journal(strHome, "NUBEQ.End", {}, 0);
     // The pid file goes only when it still names this process.
     if (agentstub::ReadTextFile(strPidFile) == strPid + "\n") {
         std::remove(strPidFile.c_str());
     }
-    agentstub::Journal(strHome, "NUBEQ.End", {}, 0);
     return 0;
 }
