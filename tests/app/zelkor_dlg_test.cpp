@@ -1,6 +1,7 @@
 // The main window on a test host: copy-data intake (and the full queue),
 // the run request timer, power events, the exit question, the messages the
 // endpoint takes from other processes, and the agent start.
+#include "app/poll_window_host.h"
 #include "app/shell_parts.h"
 #include "app/watchdog_flag.h"
 #include "app/zelkor_dlg.h"
@@ -13,7 +14,6 @@
 #include "platform/local_clock.h"
 #include "platform/window_endpoint_client.h"
 #include "res/string_table.h"
-#include "tests/app/test_window_host.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/runtime_dir.h"
 #include "tests/support/test_data.h"
@@ -35,6 +35,18 @@ std::string Today()
     std::snprintf(szDate, sizeof(szDate), "%04d%02d%02d", now.nYear, now.nMonth, now.nDay);
     return szDate;
 }
+
+// The poll host, except that the end of the session is only recorded.
+class CTestWindowHost : public CPollWindowHost
+{
+public:
+    void ExitProcessNow(int nExitCode) override
+    {
+        m_nExitCode = nExitCode;
+        EndLoop(-1);
+    }
+    int m_nExitCode = -1;
+};
 
 // Counts what the main window asks of the shell pieces.
 class CCountingParts : public CShellParts
