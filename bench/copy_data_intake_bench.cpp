@@ -8,12 +8,12 @@
 #include "app/poll_window_host.h"
 #include "app/shell_parts.h"
 #include "app/zelkor_dlg.h"
+#include "bench/latency_counters.h"
 #include "foundation/simple_log.h"
 #include "pipeline/ctrl_processes.h"
 #include "pipeline/event_ctrl_process.h"
 #include "platform/window_endpoint_client.h"
 
-#include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -107,13 +107,7 @@ void BM_CopyDataFrameToEventHandler(benchmark::State& state)
     std::filesystem::remove_all(strFolder);
     std::filesystem::remove_all(strRuntime);
 
-    std::sort(vecMicros.begin(), vecMicros.end());
-    auto percentile = [&](double p) {
-        return vecMicros.empty() ? 0.0 : vecMicros[static_cast<size_t>(p * (vecMicros.size() - 1))];
-    };
-    state.counters["p50_us"] = percentile(0.50);
-    state.counters["p99_us"] = percentile(0.99);
-    state.counters["max_us"] = vecMicros.empty() ? 0.0 : vecMicros.back();
+    ReportLatencies(state, std::move(vecMicros), "us");
 }
 BENCHMARK(BM_CopyDataFrameToEventHandler)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 

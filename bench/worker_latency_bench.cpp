@@ -1,8 +1,8 @@
 // Push-to-handler latency of a worker: the producer pushes one item at a
 // time and waits until the handler has run; p50 and p99 are reported.
+#include "bench/latency_counters.h"
 #include "pipeline/base_ctrl_process.h"
 
-#include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 // <chrono> does not compile with the CP949 narrow charset; <thread> brings the clocks.
@@ -64,13 +64,7 @@ void BM_WorkerPushToHandlerLatency(benchmark::State& state)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
         state.ResumeTiming();
     }
-    std::sort(vecMicros.begin(), vecMicros.end());
-    auto percentile = [&](double p) {
-        return vecMicros.empty() ? 0.0 : vecMicros[static_cast<size_t>(p * (vecMicros.size() - 1))];
-    };
-    state.counters["p50_us"] = percentile(0.50);
-    state.counters["p99_us"] = percentile(0.99);
-    state.counters["max_us"] = vecMicros.empty() ? 0.0 : vecMicros.back();
+    ReportLatencies(state, std::move(vecMicros), "us");
 }
 BENCHMARK(BM_WorkerPushToHandlerLatency)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 

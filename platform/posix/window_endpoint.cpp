@@ -2,6 +2,7 @@
 // one epoll descriptor.
 #include "platform/window_endpoint.h"
 
+#include "platform/posix/window_endpoint_address.h"
 #include "platform/runtime_dir.h"
 
 #include <cerrno>
@@ -72,18 +73,11 @@ bool CWindowEndpoint::Open(intptr_t nWindowId, Handler fnHandler, Notice fnNotic
                            std::string& strError)
 {
     Close();
-    std::string strDirectory;
-    if (!GetRuntimeDirectory(strDirectory, strError)) {
+    std::string strPath;
+    sockaddr_un address;
+    if (!WindowEndpointAddress(nWindowId, strPath, address, strError)) {
         return false;
     }
-    const std::string strPath = WindowEndpointPath(strDirectory, nWindowId);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (strPath.size() >= sizeof(address.sun_path)) {
-        strError = "endpoint path " + strPath + " is longer than a socket path may be";
-        return false;
-    }
-    std::memcpy(address.sun_path, strPath.c_str(), strPath.size() + 1);
     int hListen = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (hListen < 0) {
         strError = std::string("endpoint socket cannot be created: ") + std::strerror(errno);

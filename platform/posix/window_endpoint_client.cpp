@@ -3,6 +3,7 @@
 #include "platform/window_endpoint_client.h"
 
 #include "platform/local_clock.h"
+#include "platform/posix/window_endpoint_address.h"
 #include "platform/runtime_dir.h"
 
 #include <cerrno>
@@ -25,18 +26,11 @@ CWindowEndpointClient::~CWindowEndpointClient()
 bool CWindowEndpointClient::Connect(intptr_t nWindowId, std::string& strError)
 {
     Close();
-    std::string strDirectory;
-    if (!GetRuntimeDirectory(strDirectory, strError)) {
+    std::string strPath;
+    sockaddr_un address;
+    if (!WindowEndpointAddress(nWindowId, strPath, address, strError)) {
         return false;
     }
-    const std::string strPath = WindowEndpointPath(strDirectory, nWindowId);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (strPath.size() >= sizeof(address.sun_path)) {
-        strError = "endpoint path " + strPath + " is too long";
-        return false;
-    }
-    std::memcpy(address.sun_path, strPath.c_str(), strPath.size() + 1);
     int hSocket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (hSocket < 0) {
         strError = std::string("socket: ") + std::strerror(errno);
