@@ -1,7 +1,9 @@
 // The defaults of the shell pieces: what the program does without them.
 #include "app/shell_parts.h"
 
+#include "app/scripted_shop_registration.h"
 #include "app/window_messages.h"
+#include "app/zelkor_dlg.h"
 #include "foundation/simple_log.h"
 #include "platform/program_folder.h"
 #include "printing/printer_setting.h"
@@ -22,46 +24,25 @@ void CShellParts::ShowSettingsDialog(CZelkorDlg& /*dlg*/)
 
 void CShellParts::DestroySettingsDialog() {}
 
-void CShellParts::CreateTrayIcon(CZelkorDlg& /*dlg*/) {}
-
-void CShellParts::RecreateTrayIcon(CZelkorDlg& /*dlg*/) {}
+void CShellParts::CreateTrayIcon(CZelkorDlg& /*dlg*/)
+{
+    LOG_PRINT(LOG_WARN, "[%s] No tray icon in this build", "CShellParts::CreateTrayIcon");
+}
 
 void CShellParts::DestroyTrayIcon() {}
 
-intptr_t CShellParts::OnTrayNotify(CZelkorDlg& /*dlg*/, uintptr_t /*wParam*/, intptr_t /*lParam*/)
+bool CShellParts::HasTrayIcon() const
 {
-    return 0;
+    return false;
 }
 
-intptr_t CShellParts::ShowToast(CZelkorDlg& /*dlg*/, ToastRequestInfo* pInfo)
-{
-    LOG_PRINT(LOG_WARN, "[%s] No tray icon: toast [%s] not shown", "CShellParts::ShowToast",
-              pInfo != nullptr ? pInfo->szTitle : "");
-    delete pInfo;
-    return 0;
-}
+void CShellParts::ShowToastNotify(CZelkorDlg& /*dlg*/, const ToastRequestInfo& /*info*/) {}
 
-int CShellParts::RunShopRegistrationDialog(CZelkorDlg& /*dlg*/, const std::string& /*strBizNo*/,
-                                           const std::string& /*strStoreId*/)
+std::unique_ptr<IShopRegistration>
+CShellParts::CreateShopRegistration(CZelkorDlg& dlg, const std::string& strBizNo,
+                                    const std::string& strStoreId)
 {
-    LOG_PRINT(LOG_ERROR, "[%s] No shop registration dialog in this build: registration cancelled",
-              "CShellParts::RunShopRegistrationDialog");
-    return IDD_RESULT_CANCEL;
-}
-
-int CShellParts::RunRegisterShop(CZelkorDlg& /*dlg*/, const std::string& /*strBizNo*/,
-                                 const std::string& /*strStoreId*/)
-{
-    LOG_PRINT(LOG_ERROR, "[%s] No shop registration in this build", "CShellParts::RunRegisterShop");
-    return -1;
+    return std::make_unique<CScriptedShopRegistration>(dlg.GetSafeHwnd(), strBizNo, strStoreId);
 }
 
 void CShellParts::ShowAboutBox(CZelkorDlg& /*dlg*/) {}
-
-bool CShellParts::StartWatchDog(CZelkorDlg& /*dlg*/)
-{
-    LOG_PRINT(LOG_WARN, "[%s] No agent watchdog in this build", "CShellParts::StartWatchDog");
-    return true;
-}
-
-void CShellParts::StopWatchDog() {}

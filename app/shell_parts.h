@@ -1,16 +1,17 @@
 // The pieces of the shell that sit on top of the main window and come from
 // elsewhere: the tray icon and its toast, the print settings dialog, the
-// shop registration dialog, the about box (the UI), and the agent
-// watchdog. The main window calls them at the points of its start, its
-// messages and its end. Each default here is what the program does while
-// that piece is missing, and says so in the log; the UI overrides what it
-// has (app/qt), the watchdog fills in its own default.
+// shop registration dialog and the about box (the UI). The main window
+// calls them at the points of its start, its messages and its end. Each
+// default here is what the program does while that piece is missing, and
+// says so in the log; the UI overrides what it has (app/qt).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CZelkorDlg;
+class IShopRegistration;
 struct ToastRequestInfo;
 
 class CShellParts
@@ -28,32 +29,25 @@ public:
     virtual void ShowSettingsDialog(CZelkorDlg& dlg);
     virtual void DestroySettingsDialog();
 
-    // The tray icon: created at start, again after "TaskbarCreated",
-    // removed when the main window is destroyed.
+    // The tray icon. One entry creates it: at start, and again whenever
+    // the tray host appears ("TaskbarCreated"), replacing the icon there
+    // is. The tooltip is "Zelkor(VER.<the window's version text>)".
     virtual void CreateTrayIcon(CZelkorDlg& dlg);
-    virtual void RecreateTrayIcon(CZelkorDlg& dlg);
+    // Removes it (the main window's destructor).
     virtual void DestroyTrayIcon();
-    // The tray's callback message (10024).
-    virtual intptr_t OnTrayNotify(CZelkorDlg& dlg, uintptr_t wParam, intptr_t lParam);
-    // The print-failure toast (10025, sent by the print worker, which waits
-    // for the answer). Owns pInfo and frees it, shown or not.
-    virtual intptr_t ShowToast(CZelkorDlg& dlg, ToastRequestInfo* pInfo);
+    // The tray object exists. Without one the toast requests are refused.
+    virtual bool HasTrayIcon() const;
+    // The print-failure toast through the tray (app/toast_hand_off.h): on
+    // the main thread, returns once the toast allows the sender to go on.
+    virtual void ShowToastNotify(CZelkorDlg& dlg, const ToastRequestInfo& info);
 
-    // The shop registration dialog, modal, with the identity to start from
-    // (empty at a first start): 1 registered, 2 cancelled (the default: the
-    // program cannot register a shop without it).
-    virtual int RunShopRegistrationDialog(CZelkorDlg& dlg, const std::string& strBizNo,
-                                          const std::string& strStoreId);
-    // The silent re-registration with a stored identity: 0 success.
-    virtual int RunRegisterShop(CZelkorDlg& dlg, const std::string& strBizNo,
-                                const std::string& strStoreId);
+    // The shop registration dialog, with the identity to start from and
+    // the main window as its owner. The default is the scripted stand-in
+    // (app/scripted_shop_registration.h).
+    virtual std::unique_ptr<IShopRegistration>
+    CreateShopRegistration(CZelkorDlg& dlg, const std::string& strBizNo,
+                           const std::string& strStoreId);
 
     // The about box of the system menu.
     virtual void ShowAboutBox(CZelkorDlg& dlg);
-
-    // The agent watchdog thread: started after a successful agent start,
-    // stopped when the main window is destroyed. The default starts
-    // nothing and reports success, so the program runs without one.
-    virtual bool StartWatchDog(CZelkorDlg& dlg);
-    virtual void StopWatchDog();
 };

@@ -11,6 +11,7 @@
 #include "foundation/module_util.h"
 #include "foundation/process_util.h"
 #include "foundation/simple_log.h"
+#include "foundation/tesk_thread.h"
 #include "foundation/text_util.h"
 #include "foundation/window_sink.h"
 #include "pipeline/ctrl_processes.h"
@@ -41,7 +42,11 @@ CZelkorDlg::~CZelkorDlg()
     SetProcessWatchDogThreadRun(0);
     m_Parts.DestroyTrayIcon();
     m_Parts.DestroySettingsDialog();
-    m_Parts.StopWatchDog();
+    if (m_pTeskThreadProcessWatchDog) {
+        // Its sleep ends at once on the request.
+        m_pTeskThreadProcessWatchDog->Stop();
+        m_pTeskThreadProcessWatchDog.reset();
+    }
     if (m_bSinkInstalled) {
         // The workers live on after the window (until the process exits):
         // from here on their messages find no window instead of a dead one.
@@ -183,12 +188,10 @@ intptr_t CZelkorDlg::WindowProc(unsigned nMsg, uintptr_t wParam, intptr_t lParam
         return 0;
     case WM_QUERYENDSESSION:
         return OnQueryEndSession();
-    case WM_TRAY_NOTIFY:
-        return m_Parts.OnTrayNotify(*this, wParam, lParam);
     case WM_TRAY_SHOW_TOAST:
-        return m_Parts.ShowToast(*this, reinterpret_cast<ToastRequestInfo*>(lParam));
+        return Msg_TrayShowToastNotify(lParam);
     case WM_TASKBAR_CREATED:
-        m_Parts.RecreateTrayIcon(*this);
+        m_Parts.CreateTrayIcon(*this);
         return 0;
     default:
         return 0;
@@ -341,6 +344,24 @@ intptr_t CZelkorDlg::Msg_ZelkorEnd()
 {
     LOG_PRINT(LOG_INFO, "[%s] Call", "CZelkorDlg::Msg_ZelkorEnd");
     EndDialog(IDD_RESULT_OK);
+    return 0;
+}
+
+intptr_t CZelkorDlg::Msg_TrayShowToastNotify(intptr_t lParam)
+{
+    const char* const pszName = "CZelkorDlg::Msg_TrayShowToastNotify";
+    // The sender gave the record up with the message: it is freed here
+    // whatever becomes of the toast.
+    std::unique_ptr<ToastRequestInfo> pInfo(reinterpret_cast<ToastRequestInfo*>(lParam));
+    if (!m_Parts.HasTrayIcon()) {
+        LOG_PRINT(LOG_ERROR, "[%s] m_pTray NULL", pszName);
+        return -1;
+    }
+    if (!pInfo) {
+        LOG_PRINT(LOG_ERROR, "[%s] lParam NULL", pszName);
+        return -1;
+    }
+    m_Parts.ShowToastNotify(*this, *pInfo);
     return 0;
 }
 

@@ -20,6 +20,7 @@
 #include <string>
 
 class CShellParts;
+class CTeskThread;
 class IWindowHost;
 
 // The class and the title a second start looks for (FindWindow).
@@ -66,6 +67,9 @@ public:
     intptr_t Msg_ZelkorEnd();
     intptr_t Msg_NubeqNewShop();
     intptr_t Msg_NubeqUpdateShop();
+    // 10025 from the print worker: lParam is the toast request record,
+    // which is freed here on every path.
+    intptr_t Msg_TrayShowToastNotify(intptr_t lParam);
     void OnTrayMenuPrintSetting();
     void OnTrayMenuClose();
     int OnQueryEndSession();
@@ -79,6 +83,11 @@ public:
     int RunFenwaAgentStartProcess(int nCheckFirst);
     int NUBEQRunningCheckAndStart(int nCheckFirst);
     int StartNUBEQProcessWatchDogThread();
+
+protected:
+    // The watchdog's thread object, created suspended (tests hand in one
+    // that cannot start).
+    virtual CTeskThread* NewWatchDogThread();
 
 private:
     // A frame from another process: the messages taken from outside go to
@@ -107,4 +116,5 @@ private:
     // dialog, during which timer ticks would start a second one).
     int m_nAgentStartGuard = 0;
     CTeskCriticalSection m_csAgentStartGuard;
+    std::unique_ptr<CTeskThread> m_pTeskThreadProcessWatchDog;
 };

@@ -2,13 +2,16 @@
 // identity handed to the agent library, the run (plain or daily), the three
 // workers, and the two messages by which the agent side asks for the shop
 // registration to be redone.
+#include "app/process_watchdog.h"
 #include "app/shell_parts.h"
+#include "app/shop_registration.h"
 #include "app/watchdog_flag.h"
 #include "app/zelkor_dlg.h"
 #include "foundation/ini_file.h"
 #include "foundation/message_box.h"
 #include "foundation/process_util.h"
 #include "foundation/simple_log.h"
+#include "foundation/tesk_thread.h"
 #include "foundation/text_util.h"
 #include "pipeline/ctrl_processes.h"
 #include "pipeline/event_ctrl_process.h"
@@ -21,6 +24,8 @@
 #include "res/string_table.h"
 
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <thread>
 
 namespace {
@@ -102,8 +107,8 @@ int CZelkorDlg::FenwaAgentStartProcess(int nCheckFirst)
     std::string strType;
     if (nCheckFirst == 1 && IsFirstTimeStart(strType)) {
         // The registration hands the identity to the agent itself.
-        int nResult = m_Parts.RunShopRegistrationDialog(*this, "", "");
-        if (nResult == IDD_RESULT_CANCEL) {
+        int nResult = m_Parts.CreateShopRegistration(*this, "", "")->DoModal();
+        if (nResult == REGISTER_RESULT_CANCEL) {
             LOG_PRINT(LOG_WARN, "[%s] RegisterPos Fail !!! [%d] Process Close !!!", pszName,
                       nResult);
             return -1;
@@ -138,6 +143,13 @@ int CZelkorDlg::RunFenwaAgentStartProcess(int nCheckFirst)
     const char* const pszName = "CZelkorDlg::RunFenwaAgentStartProcess";
     int nResult = FenwaAgentStartProcess(nCheckFirst);
     if (nResult == -1 || nResult == -2) {
+        if (nResult == -2 && ToastCtrlProcess().IsRunning()) {
+            // A restart of the agent failed while the program ran: the
+            // shop would stop printing with nothing but a log line, so the
+            // failure goes to the webhook before the program ends.
+            ToastCtrlProcess().ToastPush(
+                0, "[%s] 미르벨 재실행 실패 (RunNubeqProcess Fail) : 프로그램 종료", pszName);
+        }
         EndDialog(IDD_RESULT_CANCEL);
         return -1;
     }
@@ -174,9 +186,34 @@ int CZelkorDlg::NUBEQRunningCheckAndStart(int nCheckFirst)
     return nResult;
 }
 
+CTeskThread* CZelkorDlg::NewWatchDogThread()
+{
+    return new (std::nothrow) CTeskThread(&ThreadProcessWatchDog);
+}
+
 int CZelkorDlg::StartNUBEQProcessWatchDogThread()
 {
-    if (!m_Parts.StartWatchDog(*this)) {
+    const char* const pszName = "CZelkorDlg::StartNUBEQProcessWatchDogThread";
+    m_pTeskThreadProcessWatchDog.reset(NewWatchDogThread());
+    if (!m_pTeskThreadProcessWatchDog) {
+        LOG_PRINT(LOG_ERROR, "[%s] TeskThreadProcessWatchDog NULL Pointer !!!", pszName);
+        return 0;
+    }
+    auto* pInfo = new (std::nothrow) ProcessWatchDogInfo{};
+    if (pInfo == nullptr) {
+        m_pTeskThreadProcessWatchDog.reset();
+        LOG_PRINT(LOG_ERROR, "[%s] ProcessWatchDogInfo NULL Pointer !!!", pszName);
+        return 0;
+    }
+    std::snprintf(pInfo->szProcessName, sizeof(pInfo->szProcessName), "%s", kAgentProcess);
+    pInfo->nCheckTimeMs = WatchDogCheckTimeMs();
+    pInfo->hNotiWnd = MainWindowHandle();
+    pInfo->nNotiMessage = WM_NUBEQ_RUN;
+    // The record is the thread's once it runs; a thread that did not start
+    // never takes it, and the program learns it has no watchdog.
+    if (m_pTeskThreadProcessWatchDog->Start(pInfo) != 1) {
+        delete pInfo;
+        m_pTeskThreadProcessWatchDog.reset();
         return 0;
     }
     SetProcessWatchDogThreadRun(1);
@@ -219,13 +256,15 @@ intptr_t CZelkorDlg::Msg_NubeqUpdateShop()
     }
     std::string strBizNo = PosValue("Nobizer", strPath);
     std::string strStoreId = PosValue("StoreId", strPath);
+    std::unique_ptr<IShopRegistration> pRegistration =
+        m_Parts.CreateShopRegistration(*this, strBizNo, strStoreId);
     if (!strBizNo.empty() && !strStoreId.empty() &&
-        m_Parts.RunRegisterShop(*this, strBizNo, strStoreId) == 0) {
+        pRegistration->RunRegisterShop(strBizNo, strStoreId, 0) == 0) {
         NUBEQRunningCheckAndStart(0);
         return 0;
     }
-    int nResult = m_Parts.RunShopRegistrationDialog(*this, strBizNo, strStoreId);
-    if (nResult == IDD_RESULT_CANCEL) {
+    int nResult = pRegistration->DoModal();
+    if (nResult == REGISTER_RESULT_CANCEL) {
         LOG_PRINT(LOG_WARN, "[%s] RegisterPos Fail !!! [%d] Process Close !!!", pszName, nResult);
         EndDialog(IDD_RESULT_CANCEL);
         return 0;

@@ -1,12 +1,34 @@
-// The shell pieces the Qt side provides over the defaults: today the
-// about box. The tray icon and its toast, the print settings dialog and
-// the shop registration dialog override their CShellParts members here.
+// The shell pieces the Qt side provides over the defaults: the tray icon
+// with its menu and the toast window behind it, and the about box. The
+// print settings dialog and the shop registration dialog override their
+// CShellParts members here when they come.
 #pragma once
 
 #include "app/shell_parts.h"
 
+#include <memory>
+
+class CTrayHostWatcher;
+class CTrayIcon;
+class IToastWindow;
+
 class CQtShellParts : public CShellParts
 {
 public:
+    CQtShellParts();
+    ~CQtShellParts() override;
+
+    void CreateTrayIcon(CZelkorDlg& dlg) override;
+    void DestroyTrayIcon() override;
+    bool HasTrayIcon() const override;
+    void ShowToastNotify(CZelkorDlg& dlg, const ToastRequestInfo& info) override;
     void ShowAboutBox(CZelkorDlg& dlg) override;
+
+    // The tray object (m_pTray), null until created; for the tests.
+    CTrayIcon* TrayIcon() const { return m_pTray.get(); }
+
+private:
+    std::unique_ptr<IToastWindow> m_pToast;
+    std::unique_ptr<CTrayIcon> m_pTray;
+    std::unique_ptr<CTrayHostWatcher> m_pHostWatcher;
 };

@@ -11,15 +11,14 @@
 #include "pipeline/ctrl_processes.h"
 #include "pipeline/event_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
-#include "platform/local_clock.h"
 #include "platform/window_endpoint_client.h"
 #include "res/string_table.h"
+#include "tests/support/agent_journal.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/runtime_dir.h"
 #include "tests/support/test_data.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -27,14 +26,7 @@
 namespace {
 
 using testsupport::ReadJsonLines;
-
-std::string Today()
-{
-    platform::LocalTime now = platform::GetLocalTime();
-    char szDate[16];
-    std::snprintf(szDate, sizeof(szDate), "%04d%02d%02d", now.nYear, now.nMonth, now.nDay);
-    return szDate;
-}
+using testsupport::TodayDate;
 
 // The poll host, except that the end of the session is only recorded.
 class CTestWindowHost : public CPollWindowHost
@@ -66,7 +58,7 @@ protected:
         std::filesystem::copy_file(ZELKOR_STUB_AGENT_LIB, m_Folder.File("libNUBEQ_IF.so"));
         WriteConfig("[POS]\r\nNobizer=1234567890\r\nStoreId=ST1\r\nUserId=boss\r\n[ORDER]\r\n"
                     "LastDate=" +
-                    Today() + "\r\n");
+                    TodayDate() + "\r\n");
         SetMessageBoxPresenter(MakeJournalMessageBoxPresenter(m_Folder.File("boxes.jsonl"), {}));
     }
     void TearDown() override
@@ -81,22 +73,9 @@ protected:
 
     void WriteConfig(const std::string& strText) { m_Folder.WriteFile("Config.ini", strText); }
     std::string Log() const { return m_Folder.ReadCurrentLog(); }
-    std::vector<Json::Value> Journal() const
-    {
-        return ReadJsonLines(m_Folder.File("agent_journal.jsonl"));
-    }
     std::vector<std::string> JournalCalls() const
     {
-        std::vector<std::string> vCalls;
-        for (const Json::Value& line : Journal()) {
-            std::string strCall = line["call"].asString();
-            if (strCall == "SetData") {
-                strCall +=
-                    " " + line["args"]["key"].asString() + "=" + line["args"]["value"].asString();
-            }
-            vCalls.push_back(strCall);
-        }
-        return vCalls;
+        return testsupport::AgentJournalCalls(m_Folder.File("agent_journal.jsonl"));
     }
 
     testsupport::CTempProgramFolder m_Folder;
@@ -317,7 +296,7 @@ TEST_F(ZelkorDlgTest, AgentStartCases)
         std::vector<std::string> vCalls;
     } cases[] = {
         {"same day: plain run",
-         strIdentity + "[ORDER]\r\nLastDate=" + Today() + "\r\n",
+         strIdentity + "[ORDER]\r\nLastDate=" + TodayDate() + "\r\n",
          "",
          0,
          false,
@@ -336,7 +315,7 @@ TEST_F(ZelkorDlgTest, AgentStartCases)
          true,
          {}},
         {"the run fails",
-         strIdentity + "[ORDER]\r\nLastDate=" + Today() + "\r\n",
+         strIdentity + "[ORDER]\r\nLastDate=" + TodayDate() + "\r\n",
          "[RESULTS]\r\nProcessRun=0\r\n",
          -1,
          true,
