@@ -24,7 +24,7 @@ void CShellParts::ShowSettingsDialog(CZelkorDlg& /*dlg*/)
 
 void CShellParts::DestroySettingsDialog() {}
 
-void CShellParts::CreateTrayIcon(CZelkorDlg& /*dlg*/)
+void CShellParts::CreateTrayIcon(CZelkorDlg& /*dlg*/, const std::string& /*strTooltip*/)
 {
     LOG_PRINT(LOG_WARN, "[%s] No tray icon in this build", "CShellParts::CreateTrayIcon");
 }

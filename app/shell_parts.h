@@ -29,11 +29,11 @@ public:
     virtual void ShowSettingsDialog(CZelkorDlg& dlg);
     virtual void DestroySettingsDialog();
 
-    // The tray icon. One entry creates it: at start, and again whenever
-    // the tray host appears ("TaskbarCreated"), replacing the icon there
-    // is. The tooltip is "Zelkor(VER.<the window's version text>)".
-    virtual void CreateTrayIcon(CZelkorDlg& dlg);
-    // Removes it (the main window's destructor).
+    // The tray icon with its tooltip, added by the main window's
+    // CreateTrayIcon (at start, and whenever the tray host appears) after
+    // it removed the one there was.
+    virtual void CreateTrayIcon(CZelkorDlg& dlg, const std::string& strTooltip);
+    // Removes it; nothing when there is none.
     virtual void DestroyTrayIcon();
     // The tray object exists. Without one the toast requests are refused.
     virtual bool HasTrayIcon() const;

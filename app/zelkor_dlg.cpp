@@ -23,6 +23,8 @@
 #include <memory>
 #include <unistd.h>
 
+const char* const ZELKOR_WINDOW_TITLE = "젤코르";
+
 namespace {
 
 std::atomic<AgentWindowHandle> g_hMainWindow{0};
@@ -191,7 +193,7 @@ intptr_t CZelkorDlg::WindowProc(unsigned nMsg, uintptr_t wParam, intptr_t lParam
     case WM_TRAY_SHOW_TOAST:
         return Msg_TrayShowToastNotify(lParam);
     case WM_TASKBAR_CREATED:
-        m_Parts.CreateTrayIcon(*this);
+        CreateTrayIcon();
         return 0;
     default:
         return 0;
@@ -260,7 +262,7 @@ int CZelkorDlg::OnInitDialog()
         LOG_PRINT(LOG_DEBUG, "[%s] Init Printer Check Success", pszName);
     }
 
-    m_Parts.CreateTrayIcon(*this);
+    CreateTrayIcon();
 
     if (RunFenwaAgentStartProcess(1) == 0) {
         if (!StartNUBEQProcessWatchDogThread()) {
@@ -345,6 +347,19 @@ intptr_t CZelkorDlg::Msg_ZelkorEnd()
     LOG_PRINT(LOG_INFO, "[%s] Call", "CZelkorDlg::Msg_ZelkorEnd");
     EndDialog(IDD_RESULT_OK);
     return 0;
+}
+
+void CZelkorDlg::CreateTrayIcon()
+{
+    try {
+        m_Parts.DestroyTrayIcon();
+    } catch (...) {
+        // A failing removal never keeps the new icon away.
+    }
+    if (m_strVersion.empty()) {
+        m_strVersion = GetFileVersion("Zelkor.exe");
+    }
+    m_Parts.CreateTrayIcon(*this, "Zelkor(VER." + m_strVersion + ")");
 }
 
 intptr_t CZelkorDlg::Msg_TrayShowToastNotify(intptr_t lParam)

@@ -23,9 +23,11 @@ class CShellParts;
 class CTeskThread;
 class IWindowHost;
 
-// The class and the title a second start looks for (FindWindow).
+// The class and the title a second start looks for (FindWindow). The
+// title is CP949 text, defined in the CP949 core so that Qt units may
+// include this header.
 constexpr const char* ZELKOR_WINDOW_CLASS = "Zelkor";
-constexpr const char* ZELKOR_WINDOW_TITLE = "젤코르";
+extern const char* const ZELKOR_WINDOW_TITLE;
 
 class CZelkorDlg
 {
@@ -57,6 +59,12 @@ public:
     const std::string& VersionText() const { return m_strVersion; }
     bool IsEnded() const { return m_bEnded; }
     IWindowHost& Host() { return m_Host; }
+
+    // The one way the tray icon is made: at start and whenever the tray
+    // host appears ("TaskbarCreated"). Removes the icon there is, reads the
+    // version text if it is still empty, adds the icon with the tooltip
+    // "Zelkor(VER.%s)".
+    void CreateTrayIcon();
 
     // Handlers, public for the shell pieces and the tests.
     int OnInitDialog();

@@ -111,7 +111,7 @@ void CPlaceholderToast::ShowToast(const std::string& strTitle, const std::string
     pToast->setGeometry(desktop.right() + 1 - kWidth, desktop.bottom() + 1 - kBottomGap - nHeight,
                         kWidth, nHeight);
     if (nAutoCloseSec > 0) {
-        QTimer::singleShot(nAutoCloseSec * 1000, pToast, &QWidget::close);
+        QTimer::singleShot(nAutoCloseSec * 1000, Qt::PreciseTimer, pToast, &QWidget::close);
     }
     LOG_PRINT(LOG_TRACE, "[%s] Toast shown AutoClose [%d]", "CPlaceholderToast::ShowToast",
               static_cast<int>(nAutoCloseSec));

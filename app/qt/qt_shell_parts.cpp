@@ -4,8 +4,6 @@
 #include "app/qt/placeholder_toast.h"
 #include "app/qt/tray_host_watcher.h"
 #include "app/qt/tray_icon.h"
-#include "app/zelkor_dlg.h"
-#include "foundation/module_util.h"
 #include "foundation/simple_log.h"
 #include "ui/common/png_resource.h"
 
@@ -16,23 +14,14 @@ CQtShellParts::CQtShellParts() : m_pToast(MakeToastWindow()) {}
 
 CQtShellParts::~CQtShellParts() = default;
 
-void CQtShellParts::CreateTrayIcon(CZelkorDlg& dlg)
+void CQtShellParts::CreateTrayIcon(CZelkorDlg& /*dlg*/, const std::string& strTooltip)
 {
-    const char* const pszName = "CZelkorDlg::CreateTrayIcon";
+    m_pTray.reset();
     try {
-        m_pTray.reset();
-    } catch (...) {
-        m_pTray.release(); // a failing removal never stops the new icon
-    }
-    std::string strVersion = dlg.VersionText();
-    if (strVersion.empty()) {
-        strVersion = GetFileVersion("Zelkor.exe");
-    }
-    try {
-        m_pTray = std::make_unique<CTrayIcon>("Zelkor(VER." + strVersion + ")", ZelkorProgramIcon(),
-                                              *m_pToast);
+        m_pTray = std::make_unique<CTrayIcon>(strTooltip, ZelkorProgramIcon(), *m_pToast);
     } catch (const std::bad_alloc&) {
-        LOG_PRINT(LOG_ERROR, "[%s] New(Alloc) TrayIcon Fail!!!", pszName);
+        // Later toast requests are refused ("m_pTray NULL").
+        LOG_PRINT(LOG_ERROR, "[%s] New(Alloc) TrayIcon Fail!!!", "CQtShellParts::CreateTrayIcon");
     }
     if (!m_pHostWatcher) {
         m_pHostWatcher = std::make_unique<CTrayHostWatcher>();

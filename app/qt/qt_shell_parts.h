@@ -18,7 +18,7 @@ public:
     CQtShellParts();
     ~CQtShellParts() override;
 
-    void CreateTrayIcon(CZelkorDlg& dlg) override;
+    void CreateTrayIcon(CZelkorDlg& dlg, const std::string& strTooltip) override;
     void DestroyTrayIcon() override;
     bool HasTrayIcon() const override;
     void ShowToastNotify(CZelkorDlg& dlg, const ToastRequestInfo& info) override;
