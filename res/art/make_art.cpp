@@ -191,29 +191,20 @@ QImage Draw(const SArt& art)
     switch (art.eKind) {
     case EKind::Primary:
     case EKind::On:
-        painter.setPen(QPen(BLUE_DARK, 1));
-        painter.setBrush(BLUE);
-        painter.drawPath(RoundedBox(box, dRadius, false));
-        Label(painter, box, strLabel, WHITE, nLabelSize);
-        break;
     case EKind::Off:
-        painter.setPen(QPen(GREY_LINE, 1));
-        painter.setBrush(WHITE);
-        painter.drawPath(RoundedBox(box, dRadius, false));
-        Label(painter, box, strLabel, GREY_TEXT, nLabelSize);
-        break;
     case EKind::TabOn:
-        painter.setPen(QPen(BLUE_DARK, 1));
-        painter.setBrush(BLUE);
-        painter.drawPath(RoundedBox(box, dRadius, true));
-        Label(painter, box, strLabel, WHITE, nLabelSize);
+    case EKind::TabOff: {
+        // A filled shape with its label: blue for actions and selected
+        // states, white or grey with a grey frame for unselected ones.
+        const bool bBlue =
+            art.eKind == EKind::Primary || art.eKind == EKind::On || art.eKind == EKind::TabOn;
+        const bool bTab = art.eKind == EKind::TabOn || art.eKind == EKind::TabOff;
+        painter.setPen(QPen(bBlue ? BLUE_DARK : GREY_LINE, 1));
+        painter.setBrush(bBlue ? BLUE : bTab ? GREY_FILL : WHITE);
+        painter.drawPath(RoundedBox(box, dRadius, bTab));
+        Label(painter, box, strLabel, bBlue ? WHITE : GREY_TEXT, nLabelSize);
         break;
-    case EKind::TabOff:
-        painter.setPen(QPen(GREY_LINE, 1));
-        painter.setBrush(GREY_FILL);
-        painter.drawPath(RoundedBox(box, dRadius, true));
-        Label(painter, box, strLabel, GREY_TEXT, nLabelSize);
-        break;
+    }
     case EKind::Combo: {
         painter.setPen(QPen(GREY_LINE, 1));
         painter.setBrush(WHITE);
