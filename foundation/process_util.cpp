@@ -8,6 +8,7 @@
 #include "platform/process_spawn.h"
 #include "platform/program_folder.h"
 #include "platform/program_names.h"
+#include "platform/thread_start_hook.h"
 
 #include <atomic>
 #include <cerrno>
@@ -44,6 +45,7 @@ std::string BoxText(const std::string& strText)
 
 void ThreadShowMessageBoxFunction(void* pOwnerWindow, std::string strText, int nStringId)
 {
+    platform::RunThreadStartHook();
     LOG_PRINT(LOG_INFO, "[%s] MessageBox : %s", "ThreadShowMessageBoxFunction",
               MakeOneLine(strText).c_str());
     SMessageBox box;

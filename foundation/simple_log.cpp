@@ -73,6 +73,9 @@ void FillStamp(char* pLine, const platform::LocalTime& now)
     pLine[13] = ']';
 }
 
+// The process-wide log once SimpleLog() has made it.
+std::atomic<CSimpleLog*> g_pProcessLog{nullptr};
+
 } // namespace
 
 CSimpleLog::CSimpleLog() : m_hFile(platform::kInvalidFile) {}
@@ -90,6 +93,7 @@ CSimpleLog& SimpleLog()
     static CSimpleLog* const s_pLog = [] {
         auto* pLog = new CSimpleLog;
         std::atexit([] { SimpleLog().Stop(); });
+        g_pProcessLog.store(pLog);
         return pLog;
     }();
     return *s_pLog;
@@ -256,4 +260,33 @@ void CSimpleLog::Emit(char* pLine, size_t nLength)
     }
     FillStamp(pLine, now);
     platform::WriteFile(m_hFile.load(), pLine, nLength);
+}
+
+void CSimpleLog::WriteLineSignalSafe(int nLevel, const char* pszMessage,
+                                     const platform::LocalTime& now)
+{
+    int hFile = m_hFile.load(std::memory_order_acquire);
+    if (hFile == platform::kInvalidFile || nLevel == LOG_DEVEL) {
+        return;
+    }
+    char szLine[kStackLine];
+    const char* pszTag = LevelTag(nLevel);
+    size_t nLength = kStampLength;
+    FillStamp(szLine, now);
+    for (const char* pszPart : {pszTag, pszMessage}) {
+        for (; pszPart != nullptr && *pszPart != '\0' && nLength < sizeof(szLine) - 2; ++pszPart) {
+            szLine[nLength++] = *pszPart;
+        }
+    }
+    szLine[nLength++] = '\r';
+    szLine[nLength++] = '\n';
+    platform::WriteFile(hFile, szLine, nLength);
+}
+
+void WriteLogLineSignalSafe(int nLevel, const char* pszMessage, const platform::LocalTime& now)
+{
+    CSimpleLog* pLog = g_pProcessLog.load();
+    if (pLog != nullptr) {
+        pLog->WriteLineSignalSafe(nLevel, pszMessage, now);
+    }
 }

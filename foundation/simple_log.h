@@ -8,6 +8,10 @@
 #include <shared_mutex>
 #include <string>
 
+namespace platform {
+struct LocalTime;
+}
+
 enum ELogLevel
 {
     LOG_ERROR = 0,
@@ -41,6 +45,12 @@ public:
     // Path of the file that is open now ("" when closed).
     std::string GetCurrentFilePath() const;
 
+    // For a signal handler: one line with the time given by the caller,
+    // built on the stack and written with one write call to the file open
+    // now (whatever its day); no lock, no allocation, no printf. Long
+    // messages are cut.
+    void WriteLineSignalSafe(int nLevel, const char* pszMessage, const platform::LocalTime& now);
+
 private:
     bool Open(int nDate);
     void WriteLine(int nLevel, const char* pszFormat, va_list args);
@@ -64,6 +74,10 @@ private:
 // The process-wide log, constructed on first use (before any worker);
 // stopped at process exit.
 CSimpleLog& SimpleLog();
+
+// WriteLineSignalSafe on the process-wide log when it has been created;
+// nothing otherwise (creating it would allocate).
+void WriteLogLineSignalSafe(int nLevel, const char* pszMessage, const platform::LocalTime& now);
 
 // Shorthand used everywhere: SimpleLog().Print(...).
 #define LOG_PRINT(level, ...) SimpleLog().Print((level), __VA_ARGS__)

@@ -7,6 +7,7 @@
 #include "foundation/tesk_critical_section.h"
 #include "foundation/tesk_event.h"
 #include "platform/thread_id.h"
+#include "platform/thread_start_hook.h"
 
 // Each OS thread has its own record, shared with the object while the
 // object holds the thread. A thread that was let go keeps its record alive
@@ -156,6 +157,7 @@ int CTeskThread::Start(void* pUserData)
 
 void CTeskThread::stThreadProc(std::shared_ptr<SRun> pRun)
 {
+    platform::RunThreadStartHook();
     try {
         {
             CTeskCriticalAutoRelease guard(pRun->statusLock);

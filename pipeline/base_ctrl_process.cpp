@@ -4,6 +4,8 @@
 
 #include "foundation/simple_log.h"
 #include "foundation/wait.h"
+#include "platform/thread_id.h"
+#include "platform/thread_start_hook.h"
 
 #include <cerrno>
 #include <new>
@@ -62,6 +64,7 @@ struct CBaseCtrlProcess::SShared
     }
 
     std::atomic<int> running{0};
+    std::atomic<uint32_t> threadId{0};
     std::atomic<int> exitRequest{0};
     std::atomic<int> state{WORKER_IN_BASE};
     CTeskEvent exitEvent{true, false};  // manual reset: the thread left its loop
@@ -217,6 +220,11 @@ bool CBaseCtrlProcess::IsRunning() const
     return m_pShared->running.load() == 1;
 }
 
+uint32_t CBaseCtrlProcess::WorkerThreadId() const
+{
+    return m_pShared->threadId.load();
+}
+
 int CBaseCtrlProcess::DataQueueCount() const
 {
     return m_pShared->dataQueue.Count();
@@ -264,6 +272,8 @@ int CBaseCtrlProcess::StartWorkerThread(const char* pszName)
     shared.exitEvent.Reset();
     try {
         m_Thread = std::thread([pShared = m_pShared, this] {
+            platform::RunThreadStartHook();
+            pShared->threadId.store(platform::GetCurrentThreadId());
             if (pShared->Step(WORKER_IN_BASE, WORKER_IN_DERIVED)) {
                 WorkerThreadMain();
             }

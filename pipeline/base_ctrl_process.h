@@ -7,6 +7,7 @@
 #include "pipeline/queue_data_info.h"
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,6 +63,8 @@ public:
     int PopToastQueueCtrlData(int& nLevel, std::string& strMsg);
 
     bool IsRunning() const;
+    // Kernel id of the worker thread while it runs (0 before the first start).
+    uint32_t WorkerThreadId() const;
     int DataQueueCount() const;
     int DataQueueCapacity() const;
     int ToastQueueCount() const;

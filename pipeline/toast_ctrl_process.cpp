@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int kRequestTimeoutMs = 10000;
-
 std::string Format(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
 
 std::string Format(const char* pszFormat, ...)
@@ -108,7 +106,9 @@ std::string PrinterSummary(const PrintInfo& info)
 
 } // namespace
 
-CToastCtrlProcess::CToastCtrlProcess() : m_pRequestClient(std::make_shared<RequestControl>())
+CToastCtrlProcess::CToastCtrlProcess()
+    : m_pRequestClient(std::make_shared<RequestControl>()),
+      m_pReportHandled(std::make_shared<SReportCallback>())
 {
     RegisterToastTarget(this);
 }
@@ -136,11 +136,23 @@ void CToastCtrlProcess::WorkerThreadMain()
 void CToastCtrlProcess::HandleToastData(int nLevel, const std::string& strMsg)
 {
     const char* const pszName = "CToastCtrlProcess::ThreadToastCtrlProcess";
-    if (ToastRequest_Blocked(nLevel, strMsg) == 1) {
+    std::shared_ptr<SReportCallback> pCallback = m_pReportHandled;
+    const bool bPosted = ToastRequest_Blocked(nLevel, strMsg) == 1;
+    if (bPosted) {
         LOG_PRINT(LOG_INFO, "[%s] ToastRequest_Blocked Success", pszName);
     } else {
         LOG_PRINT(LOG_ERROR, "[%s] ToastRequest_Blocked FAIL", pszName);
     }
+    std::lock_guard lock(pCallback->lock);
+    if (pCallback->fnCallback) {
+        pCallback->fnCallback(strMsg, bPosted);
+    }
+}
+
+void CToastCtrlProcess::SetReportHandledCallback(ReportHandledCallback fnCallback)
+{
+    std::lock_guard lock(m_pReportHandled->lock);
+    m_pReportHandled->fnCallback = std::move(fnCallback);
 }
 
 int CToastCtrlProcess::ToastPush(int nLevel, const char* pszFormat, ...)

@@ -5,6 +5,7 @@
 #include "pipeline/base_ctrl_process.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +34,13 @@ constexpr int TOAST_PRINT_TYPE_SALES = 0x100;
 class CToastCtrlProcess : public CBaseCtrlProcess
 {
 public:
+    // How long one webhook post may take (the receive time-out).
+    static constexpr int kRequestTimeoutMs = 10000;
+
+    // Told on the worker thread after each queued report message has been
+    // handled: its text and whether it was posted.
+    using ReportHandledCallback = std::function<void(const std::string& strMsg, bool bPosted)>;
+
     CToastCtrlProcess();
     ~CToastCtrlProcess() override;
 
@@ -49,6 +57,10 @@ public:
     // Reloads the shop texts from the agent's files; safe to call from any
     // thread while the worker posts.
     void LoadShopInfo();
+
+    // Replaces the callback (an empty one removes it); when this returns,
+    // the old callback is not running and will not be called again.
+    void SetReportHandledCallback(ReportHandledCallback fnCallback);
 
     // Shows the print-failure toast of one order (or of the sales report,
     // by the print type bit) and returns when the main window has handled
@@ -86,4 +98,11 @@ private:
     std::shared_ptr<RequestControl> m_pRequestClient;
     std::mutex m_ShopLock; // guards the shop texts
     SShopInfo m_Shop;
+    // Shared with a handler in flight, like the client.
+    struct SReportCallback
+    {
+        std::mutex lock; // held while the callback runs
+        ReportHandledCallback fnCallback;
+    };
+    std::shared_ptr<SReportCallback> m_pReportHandled;
 };

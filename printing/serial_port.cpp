@@ -4,6 +4,7 @@
 
 #include "foundation/simple_log.h"
 #include "foundation/wait.h"
+#include "platform/thread_start_hook.h"
 
 #include <cstring>
 
@@ -96,6 +97,7 @@ int CSerialPort::OpenPort()
 
 void CSerialPort::ThreadOpenPort(std::shared_ptr<COpenAttempt> pAttempt)
 {
+    platform::RunThreadStartHook();
     TryOpenDevice(*pAttempt);
     pAttempt->Done.Set();
 }
@@ -279,6 +281,7 @@ int CSerialPort::SendCurrentMemoryPrintData()
 
 void CSerialPort::ThreadRecvCommEvent()
 {
+    platform::RunThreadStartHook();
     const char* pszTag = "CSerialPort::ThreadRecvCommEvent";
     platform::CSerialDevice& device = *m_pDevice;
     // The exit request is looked at after each wait, so events that came

@@ -2,6 +2,8 @@
 // reaper.
 #include "platform/process_spawn.h"
 
+#include "platform/thread_start_hook.h"
+
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
@@ -90,6 +92,7 @@ int SpawnProcess(const std::string& strProgram, const std::vector<std::string>& 
     // The started program runs on its own, as a Windows process whose
     // handles were closed; this thread only collects its exit status.
     std::thread([nPid] {
+        RunThreadStartHook();
         int nStatus = 0;
         while (::waitpid(nPid, &nStatus, 0) < 0 && errno == EINTR) {
         }
