@@ -116,8 +116,8 @@ int CCrashReporter::StartNotice()
     if (m_Settings.strNoticeHelper.empty()) {
         return kNoticeNone;
     }
-    std::vector<std::string> vArgs{m_Settings.strNoticeHelper, std::to_string(m_Settings.nNoticeId),
-                                   m_Settings.strNoticeText};
+    std::vector<std::string> vArgs{m_Settings.strNoticeHelper,
+                                   std::to_string(m_Settings.nNoticeId)};
     int nPid = 0;
     int nError = platform::SpawnProcess(m_Settings.strNoticeHelper, vArgs,
                                         m_Settings.strProgramFolder, 1000, &nPid);

@@ -19,8 +19,7 @@ public:
     {
         std::string strProgramFolder; // working directory of the helpers
         std::string strNoticeHelper;  // the notice program's path
-        int nNoticeId = 0;            // string id of the notice text
-        std::string strNoticeText;    // CP949
+        int nNoticeId = 0;            // string table id of the notice text
     };
 
     // How long the handler waits for the report, the log tool and the

@@ -35,7 +35,8 @@ bool CountEntry(const char* pszName, uint64_t nSize, void* pContext)
         return true;
     }
     round.nTotal += nSize;
-    if (std::strcmp(pszName, round.pszKeepName) == 0 || std::strlen(pszName) >= sizeof(round.szOldest)) {
+    if (std::strcmp(pszName, round.pszKeepName) == 0 ||
+        std::strlen(pszName) >= sizeof(round.szOldest)) {
         return true;
     }
     if (!round.bHaveOldest || std::strcmp(pszName, round.szOldest) < 0) {

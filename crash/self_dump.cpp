@@ -22,10 +22,6 @@ namespace {
 
 const char* const kTag = "CSelfDump::CbTopLevelExceptionFilter";
 
-// String 121.
-const char* const kNoticeText =
-    "일시적인 문제가 발생하여 Zelkor를 종료합니다\r\n다시 시도해주세요.\r\n전화 장애접수 : 1599-0000";
-
 // The notice program, installed beside the executable.
 const char* const kNoticeHelper = "zelkor-crash-notice";
 
@@ -87,7 +83,8 @@ void WriteDumpAndJournal(const char* pszFolder, const platform::SCrashSignal& cr
     entry.pszModulePath = g_Settings.szModulePath;
     int hFile = path.IsCut() ? -1 : platform::SafeCreateFile(path.Text(), false);
     if (hFile >= 0) {
-        ApplyDumpRetention(pszFolder, g_Settings.szPrefix, path.Text() + std::strlen(pszFolder) + 1);
+        ApplyDumpRetention(pszFolder, g_Settings.szPrefix,
+                           path.Text() + std::strlen(pszFolder) + 1);
         bool bWritten = platform::WriteMinidump(hFile, crash);
         entry.bDumpWritten = platform::SafeClose(hFile) && bWritten;
     }
@@ -154,7 +151,6 @@ bool CSelfDump::Install(const char* pszPrefix)
     settings.strProgramFolder = strFolder;
     settings.strNoticeHelper = strModule.substr(0, nSlash + 1) + kNoticeHelper;
     settings.nNoticeId = kNoticeId;
-    settings.strNoticeText = kNoticeText;
     pReporter->SetReport(g_pReport.load());
     if (pReporter->Start(settings)) {
         g_pReporter.store(pReporter);

@@ -7,14 +7,15 @@
 #pragma once
 
 #include "platform/fatal_signals.h"
+#include "res/string_table.h"
 
 class ICrashReport;
 
 class CSelfDump
 {
 public:
-    // String id of the notice shown after a crash.
-    static constexpr int kNoticeId = 121;
+    // The notice shown after a crash.
+    static constexpr int kNoticeId = IDS_CRASH_EXIT;
 
     // Installs the handler, first thing in the process: the fatal signals
     // on an alternate stack for this and every thread started afterwards,

@@ -5,7 +5,6 @@
 #include "pipeline/ctrl_processes.h"
 #include "pipeline/toast_ctrl_process.h"
 
-
 CToastCrashReport::CToastCrashReport(CToastCtrlProcess& toast) : m_Toast(toast)
 {
     m_Toast.SetReportHandledCallback(

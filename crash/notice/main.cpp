@@ -1,10 +1,11 @@
-// zelkor-crash-notice ID TEXT: the notice to the user after a crash, in a
-// message box of a process of its own (the crashed program may no longer
-// be able to show a window). TEXT is CP949, as the program keeps it. With
-// ZELKOR_NOTICE_JOURNAL set, the notice is appended to that file as one
-// line instead of shown: "ID<TAB>caption<TAB>buttons<TAB>text", with CR
-// and LF in the text written as \r and \n (tests).
+// zelkor-crash-notice ID: the notice to the user after a crash (string ID
+// of the string table, normally 121) in a message box of a process of its
+// own, since the crashed program may no longer be able to show a window.
+// It ends when the box is closed. With ZELKOR_MESSAGEBOX_JOURNAL set, the
+// box goes to the program's journal presenter instead (tests).
+#include "foundation/message_box.h"
 #include "platform/text_encoding.h"
+#include "res/string_table.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -13,29 +14,6 @@
 #include <string>
 
 namespace {
-
-const char* const kCaption = "Zelkor";
-
-int JournalNotice(const char* pszJournal, const char* pszId, const std::string& strText)
-{
-    std::string strLine = std::string(pszId) + "\t" + kCaption + "\tOK\t";
-    for (char ch : strText) {
-        if (ch == '\r') {
-            strLine += "\\r";
-        } else if (ch == '\n') {
-            strLine += "\\n";
-        } else {
-            strLine += ch;
-        }
-    }
-    strLine += '\n';
-    FILE* pFile = std::fopen(pszJournal, "ab");
-    if (pFile == nullptr) {
-        return 3;
-    }
-    bool bOk = std::fwrite(strLine.data(), 1, strLine.size(), pFile) == strLine.size();
-    return std::fclose(pFile) == 0 && bOk ? 0 : 3;
-}
 
 bool HasDisplay()
 {
@@ -52,21 +30,29 @@ bool HasDisplay()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: zelkor-crash-notice ID TEXT\n");
+    char* pEnd = nullptr;
+    const long nId = argc == 2 ? std::strtol(argv[1], &pEnd, 10) : 0;
+    if (argc != 2 || pEnd == argv[1] || *pEnd != '\0' || !HasStringText(static_cast<int>(nId))) {
+        std::fprintf(stderr, "usage: zelkor-crash-notice ID (a string table id)\n");
         return 2;
     }
-    const char* pszJournal = std::getenv("ZELKOR_NOTICE_JOURNAL");
-    if (pszJournal != nullptr && *pszJournal != '\0') {
-        return JournalNotice(pszJournal, argv[1], argv[2]);
+    SMessageBox box;
+    box.nStringId = static_cast<int>(nId);
+    box.strText = LoadStringText(box.nStringId);
+    box.strCaption = MESSAGEBOX_CAPTION;
+    box.nType = MB_OK;
+    if (std::shared_ptr<IMessageBoxPresenter> pJournal = MessageBoxPresenterFromEnvironment()) {
+        return pJournal->Present(box) == IDOK ? 0 : 1;
     }
     if (!HasDisplay()) {
         std::fprintf(stderr, "zelkor-crash-notice: no display to show the notice on\n");
         return 4;
     }
     QApplication app(argc, argv);
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kCaption),
-                    QString::fromStdString(platform::Cp949ToUtf8(argv[2])), QMessageBox::Ok);
-    box.exec();
+    QMessageBox notice(QMessageBox::NoIcon,
+                       QString::fromStdString(platform::Cp949ToUtf8(box.strCaption)),
+                       QString::fromStdString(platform::Cp949ToUtf8(MessageBoxLines(box.strText))),
+                       QMessageBox::Ok);
+    notice.exec();
     return 0;
 }

@@ -302,7 +302,8 @@ size_t CollectModules(const char* pMaps, size_t nMapsLength)
         if (line.nOffset != 0 || nModules == kMaxModules) {
             continue;
         }
-        g_Scratch.modules[nModules++] = SModule{line.nStart, line.nEnd, line.pPath, line.nPathLength};
+        g_Scratch.modules[nModules++] =
+            SModule{line.nStart, line.nEnd, line.pPath, line.nPathLength};
     }
     return nModules;
 }
@@ -328,8 +329,8 @@ size_t ReadBuildId(int hMemory, uint64_t nBase, uint8_t* pBuildId)
 {
     ElfW(Ehdr) header;
     if (SafeReadAt(hMemory, &header, sizeof(header), nBase) != sizeof(header) ||
-        std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != kElfClass ||
-        header.e_phentsize != sizeof(ElfW(Phdr))) {
+        std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != kElfClass || header.e_phentsize != sizeof(ElfW(Phdr))) {
         return 0;
     }
     size_t nHeaders = header.e_phnum < kMaxProgramHeaders ? header.e_phnum : kMaxProgramHeaders;
@@ -341,7 +342,8 @@ size_t ReadBuildId(int hMemory, uint64_t nBase, uint8_t* pBuildId)
     uint64_t nBias = nBase;
     for (size_t i = 0; i < nHeaders; ++i) {
         if (g_Scratch.programHeaders[i].p_type == PT_LOAD) {
-            nBias = nBase - (g_Scratch.programHeaders[i].p_vaddr - g_Scratch.programHeaders[i].p_offset);
+            nBias = nBase -
+                    (g_Scratch.programHeaders[i].p_vaddr - g_Scratch.programHeaders[i].p_offset);
             break;
         }
     }
@@ -404,10 +406,11 @@ SLocation WriteModuleList(CDumpOut& out, int hMemory, size_t nModules)
 // The readable memory from just below the stack pointer upwards, at most
 // kDumpStackBytes; after a stack overflow the pointer may sit in the
 // guard page, and the stack starts at the next readable mapping.
-bool FindStackRange(uint64_t nStackPointer, const char* pMaps, size_t nMapsLength,
-                    uint64_t& nStart, uint64_t& nLength)
+bool FindStackRange(uint64_t nStackPointer, const char* pMaps, size_t nMapsLength, uint64_t& nStart,
+                    uint64_t& nLength)
 {
-    const uint64_t nFrom = nStackPointer > kRedZone ? (nStackPointer - kRedZone) & ~uint64_t{15} : 0;
+    const uint64_t nFrom =
+        nStackPointer > kRedZone ? (nStackPointer - kRedZone) & ~uint64_t{15} : 0;
     const char* p = pMaps;
     const char* pEnd = pMaps + nMapsLength;
     SMapLine line;
@@ -445,9 +448,9 @@ bool BuildContext(const SCrashSignal& crash, uint64_t& nStackPointer)
     Put16(c + 0x3e, static_cast<uint16_t>(nSegments >> 32)); // fs
     Put16(c + 0x42, static_cast<uint16_t>(nSegments >> 48)); // ss
     Put32(c + 0x44, static_cast<uint32_t>(g[REG_EFL]));
-    const int order[] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP, REG_RSI, REG_RDI,
-                         REG_R8,  REG_R9,  REG_R10, REG_R11, REG_R12, REG_R13, REG_R14, REG_R15,
-                         REG_RIP};
+    const int order[] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP,
+                         REG_RSI, REG_RDI, REG_R8,  REG_R9,  REG_R10, REG_R11,
+                         REG_R12, REG_R13, REG_R14, REG_R15, REG_RIP};
     for (size_t i = 0; i < sizeof(order) / sizeof(order[0]); ++i) {
         Put64(c + 0x78 + 8 * i, static_cast<uint64_t>(g[order[i]]));
     }

@@ -1,7 +1,6 @@
 // The crash journal: the section text, and that the INI module reads every
 // crash's keys back from the appended sections.
 #include "crash/crash_journal.h"
-
 #include "foundation/ini_file.h"
 #include "tests/support/program_folder.h"
 

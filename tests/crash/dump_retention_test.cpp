@@ -80,8 +80,7 @@ TEST(DumpRetention, DeletesTheOldestOfThePrefixUntilUnderOneMiB)
          {"Zelkor_20200101000002.dmp"}},
         // Only the low 32 bits of this size are 16 bytes.
         {"a dump beyond 4 GiB",
-         {{"Zelkor_20200101000001.dmp", 4 * 1024 * kMiB + 16},
-          {"Zelkor_20200101000002.dmp", 16}},
+         {{"Zelkor_20200101000001.dmp", 4 * 1024 * kMiB + 16}, {"Zelkor_20200101000002.dmp", 16}},
          "",
          {"Zelkor_20200101000002.dmp"}},
         {"the dump being written stays",

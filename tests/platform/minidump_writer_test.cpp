@@ -2,7 +2,6 @@
 // streams a debugger needs, the crashing thread's registers and stack, the
 // other threads, and the modules with the build ids of their files.
 #include "platform/minidump_writer.h"
-
 #include "platform/signal_safe.h"
 
 #include <atomic>
@@ -225,7 +224,9 @@ TEST(MinidumpWriter, DumpOfThisProcessHasWhatADebuggerNeeds)
         const std::string strName = dump.StringAt(dump.At<uint32_t>(nModule + 20));
         char szMagic[4] = {};
         std::ifstream(strName, std::ios::binary).read(szMagic, sizeof(szMagic));
-        EXPECT_EQ(std::string(szMagic, sizeof(szMagic)), "\x7f" "ELF") << strName;
+        EXPECT_EQ(std::string(szMagic, sizeof(szMagic)), "\x7f"
+                                                         "ELF")
+            << strName;
         if (strName != szExe) {
             continue;
         }

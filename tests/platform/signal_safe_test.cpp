@@ -85,8 +85,8 @@ TEST(SignalSafe, DirectoryListingGivesRegularFilesWithFullSizes)
     std::map<std::string, uint64_t> files;
     ASSERT_TRUE(platform::SafeListDirectory(folder.c_str(), Collect, &files));
     std::filesystem::remove_all(folder);
-    EXPECT_EQ(files, (std::map<std::string, uint64_t>{{"huge", (uint64_t{5} << 32) + 3},
-                                                      {"small", 1}}));
+    EXPECT_EQ(files,
+              (std::map<std::string, uint64_t>{{"huge", (uint64_t{5} << 32) + 3}, {"small", 1}}));
     EXPECT_FALSE(platform::SafeListDirectory(folder.c_str(), Collect, &files));
 }
 

@@ -41,9 +41,11 @@ const char* const kSkippedLine =
 const char* const kBoxEndLine = "[CSelfDump::CbTopLevelExceptionFilter] ErrorMessageBox End...";
 // What the agent's log tool is started with, one argument per field.
 const char* const kLogToolLine = "WEEK\t-et\tAPP CRASH\t-ed\t비정상적인 종료가 발견 됨.";
-// The notice helper's journal line: id, caption, buttons, text.
-const char* const kNoticeLine = "121\tZelkor\tOK\t일시적인 문제가 발생하여 Zelkor를 종료합니다\\r\\n"
-                                "다시 시도해주세요.\\r\\n전화 장애접수 : 1599-0000";
+// The notice in the message box journal: id, text, caption and buttons.
+const char* const kNoticeEntry =
+    "\"id\":121,\"text\":\"일시적인 문제가 발생하여 Zelkor를 종료합니다\\r\\n"
+    "다시 시도해주세요.\\r\\n전화 장애접수 : 1599-0000\",\"caption\":\"Zelkor\","
+    "\"buttons\":\"OK\"";
 const char* const kJournalKeys[] = {"Prefix", "DumpPath", "ProcessId", "CrashModulePath",
                                     "SuccessWriteDump"};
 
@@ -74,7 +76,7 @@ std::vector<std::string> Lines(const std::string& strText)
 
 // The sections of CrashDmp.log, each a key-value map.
 std::vector<std::map<std::string, std::string>> JournalSections(const std::string& strText,
-                                                                 std::vector<std::string>* pNames)
+                                                                std::vector<std::string>* pNames)
 {
     std::vector<std::map<std::string, std::string>> vSections;
     for (std::string strLine : Lines(strText)) {
@@ -110,8 +112,7 @@ protected:
         m_Folder.WriteFile("Zelkor", "the program file\n");
         ASSERT_TRUE(GetMD5(m_Folder.File("Zelkor").c_str(), m_strDigest));
         m_Folder.WriteFile("NUBEQ_LOG", kLogToolScript);
-        std::filesystem::permissions(m_Folder.File("NUBEQ_LOG"),
-                                     std::filesystem::perms::owner_all);
+        std::filesystem::permissions(m_Folder.File("NUBEQ_LOG"), std::filesystem::perms::owner_all);
     }
 
     // Runs the probe to its end (at most 60 s). fnRunning is called once it
@@ -129,11 +130,11 @@ protected:
         // The environment is made before the fork: the child only execs.
         std::vector<std::string> vEnv;
         for (char** p = environ; *p != nullptr; ++p) {
-            if (std::strncmp(*p, "ZELKOR_NOTICE_JOURNAL=", 22) != 0) {
+            if (std::strncmp(*p, "ZELKOR_MESSAGEBOX_", 18) != 0) {
                 vEnv.emplace_back(*p);
             }
         }
-        vEnv.push_back("ZELKOR_NOTICE_JOURNAL=" + m_Folder.File("notice_journal.txt"));
+        vEnv.push_back("ZELKOR_MESSAGEBOX_JOURNAL=" + m_Folder.File("boxes.jsonl"));
         std::vector<char*> vEnvPointers;
         for (std::string& strVar : vEnv) {
             vEnvPointers.push_back(strVar.data());
@@ -239,6 +240,13 @@ protected:
         return m_pServer->Requests();
     }
 
+    void ExpectOneNotice(const char* pszCase) const
+    {
+        std::vector<std::string> vBoxes = Lines(m_Folder.ReadFile("boxes.jsonl"));
+        ASSERT_EQ(vBoxes.size(), 1u) << pszCase;
+        EXPECT_NE(vBoxes[0].find(kNoticeEntry), std::string::npos) << pszCase << " " << vBoxes[0];
+    }
+
     // Everything a reported crash leaves: one dump whose journal section
     // says it was written, one report with the digest at the webhook, one
     // start of the log tool, one notice and the line after it.
@@ -247,22 +255,20 @@ protected:
         std::vector<std::string> vDumps = Dumps();
         ASSERT_EQ(vDumps.size(), 1u) << pszCase;
         std::vector<std::string> vNames;
-        auto vSections = JournalSections(
-            testsupport::ReadWholeFile(TodayFolder() + "/CrashDmp.log"), &vNames);
+        auto vSections =
+            JournalSections(testsupport::ReadWholeFile(TodayFolder() + "/CrashDmp.log"), &vNames);
         ASSERT_EQ(vSections.size(), 1u) << pszCase;
         for (const char* pszKey : kJournalKeys) {
             EXPECT_EQ(vSections[0].count(pszKey), 1u) << pszCase << " " << pszKey;
         }
         EXPECT_EQ(vSections[0]["Prefix"], "Zelkor") << pszCase;
         EXPECT_EQ(vSections[0]["DumpPath"], TodayFolder() + "/" + vDumps[0]) << pszCase;
-        EXPECT_EQ(vSections[0]["CrashModulePath"],
-                  std::filesystem::canonical(kProbe).string())
+        EXPECT_EQ(vSections[0]["CrashModulePath"], std::filesystem::canonical(kProbe).string())
             << pszCase;
         EXPECT_EQ(vSections[0]["SuccessWriteDump"], "yes") << pszCase;
         // The section is named after the dump's time, with milliseconds.
         ASSERT_EQ(vNames[0].size(), 18u) << pszCase;
-        EXPECT_EQ("Zelkor_" + vNames[0].substr(0, 8) + vNames[0].substr(9, 6) + ".dmp",
-                  vDumps[0])
+        EXPECT_EQ("Zelkor_" + vNames[0].substr(0, 8) + vNames[0].substr(9, 6) + ".dmp", vDumps[0])
             << pszCase;
 
         std::vector<std::string> vRequests = WebhookRequests(1);
@@ -274,9 +280,7 @@ protected:
         EXPECT_EQ(Lines(m_Folder.ReadFile("nubeq_log_journal.txt")),
                   std::vector<std::string>{kLogToolLine})
             << pszCase;
-        EXPECT_EQ(Lines(m_Folder.ReadFile("notice_journal.txt")),
-                  std::vector<std::string>{kNoticeLine})
-            << pszCase;
+        ExpectOneNotice(pszCase);
         EXPECT_NE(Log().find(kBoxEndLine), std::string::npos) << pszCase;
         EXPECT_EQ(Log().find(kSkippedLine), std::string::npos) << pszCase;
     }
@@ -350,11 +354,12 @@ INSTANTIATE_TEST_SUITE_P(
         SCrashCase{"MainThreadNull", {"main-null"}, SIGSEGV, "CrashProbeNullWrite", ""},
         SCrashCase{"OwnThreadNull", {"thread-null"}, SIGSEGV, "CrashProbeNullWrite", ""},
         SCrashCase{"Abort", {"abort"}, SIGABRT, "CrashProbeAbort", ""},
-        SCrashCase{"UncaughtException",
-                   {"exception"},
-                   SIGABRT,
-                   "CrashProbeThrow",
-                   "[CSelfDump::TerminateHandler] Unhandled exception : probe: nobody catches this"},
+        SCrashCase{
+            "UncaughtException",
+            {"exception"},
+            SIGABRT,
+            "CrashProbeThrow",
+            "[CSelfDump::TerminateHandler] Unhandled exception : probe: nobody catches this"},
         SCrashCase{"PrintWorker", {"print-worker"}, SIGSEGV, "CProbePrint::HandleQueueData", ""},
         SCrashCase{"ToastWorker",
                    {"toast-worker"},
@@ -423,8 +428,7 @@ TEST_F(CrashHandlerTest, WithoutTodaysFolderTheCrashIsStillReported)
     EXPECT_NE(vRequests[0].find(kReportText), std::string::npos);
     EXPECT_EQ(Lines(m_Folder.ReadFile("nubeq_log_journal.txt")),
               std::vector<std::string>{kLogToolLine});
-    EXPECT_EQ(Lines(m_Folder.ReadFile("notice_journal.txt")),
-              std::vector<std::string>{kNoticeLine});
+    ExpectOneNotice("no folder");
 }
 
 // A program that is ending normally only dumps: the journal and the log
@@ -442,7 +446,7 @@ TEST_F(CrashHandlerTest, DumpOnlyWritesDumpJournalAndTheSkippedLine)
     EXPECT_NE(Log().find(kSkippedLine), std::string::npos);
     EXPECT_TRUE(WebhookRequests(0).empty());
     EXPECT_FALSE(std::filesystem::exists(m_Folder.File("nubeq_log_journal.txt")));
-    EXPECT_FALSE(std::filesystem::exists(m_Folder.File("notice_journal.txt")));
+    EXPECT_FALSE(std::filesystem::exists(m_Folder.File("boxes.jsonl")));
 }
 
 } // namespace
