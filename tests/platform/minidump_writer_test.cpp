@@ -3,6 +3,7 @@
 // other threads, and the modules with the build ids of their files.
 #include "platform/minidump_writer.h"
 #include "platform/signal_safe.h"
+#include "tests/support/text_lines.h"
 
 #include <atomic>
 #include <csignal>
@@ -84,15 +85,7 @@ std::string ReadFile(const std::string& strPath)
 // "Build ID: 1234abcd..." of readelf, as bytes.
 std::string BuildIdOfFile(const std::string& strPath)
 {
-    std::string strCommand = "readelf -n '" + strPath + "' 2>/dev/null";
-    std::string strOut;
-    if (FILE* pPipe = popen(strCommand.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pPipe)) > 0;) {
-            strOut.append(buffer, n);
-        }
-        pclose(pPipe);
-    }
+    std::string strOut = testsupport::CommandOutput("readelf -n '" + strPath + "' 2>/dev/null");
     size_t nAt = strOut.find("Build ID: ");
     std::string strId;
     for (size_t i = nAt + 10; nAt != std::string::npos && i + 1 < strOut.size() &&

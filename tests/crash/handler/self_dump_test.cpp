@@ -5,6 +5,7 @@
 #include "foundation/module_util.h"
 #include "tests/support/cp949.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/tls_server.h"
 
 #include <algorithm>
@@ -20,7 +21,6 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <poll.h>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +31,7 @@ namespace {
 
 using testsupport::CTestCertificateAuthority;
 using testsupport::CTlsServer;
+using testsupport::SplitLines;
 
 const char* const kProbe = ZELKOR_CRASH_PROBE_EXE;
 const char* const kWebhookPath =
@@ -64,22 +65,12 @@ struct SProbeRun
     bool bTimedOut = false;
 };
 
-std::vector<std::string> Lines(const std::string& strText)
-{
-    std::vector<std::string> vLines;
-    std::istringstream in(strText);
-    for (std::string strLine; std::getline(in, strLine);) {
-        vLines.push_back(strLine);
-    }
-    return vLines;
-}
-
 // The sections of CrashDmp.log, each a key-value map.
 std::vector<std::map<std::string, std::string>> JournalSections(const std::string& strText,
                                                                 std::vector<std::string>* pNames)
 {
     std::vector<std::map<std::string, std::string>> vSections;
-    for (std::string strLine : Lines(strText)) {
+    for (std::string strLine : SplitLines(strText)) {
         if (!strLine.empty() && strLine.back() == '\r') {
             strLine.pop_back();
         }
@@ -220,17 +211,8 @@ protected:
     // What lldb prints for the commands on the dump opened with the probe.
     static std::string Lldb(const std::string& strDump, const std::string& strCommands)
     {
-        std::string strCommand = "timeout 120 lldb --batch --no-lldbinit -c '" + strDump + "' '" +
-                                 kProbe + "' " + strCommands + " 2>&1";
-        std::string strOut;
-        if (FILE* pPipe = popen(strCommand.c_str(), "r")) {
-            char buffer[4096];
-            for (size_t n; (n = fread(buffer, 1, sizeof(buffer), pPipe)) > 0;) {
-                strOut.append(buffer, n);
-            }
-            pclose(pPipe);
-        }
-        return strOut;
+        return testsupport::CommandOutput("timeout 120 lldb --batch --no-lldbinit -c '" + strDump +
+                                          "' '" + kProbe + "' " + strCommands + " 2>&1");
     }
 
     // The requests the webhook got, after the probe has ended.
@@ -242,7 +224,7 @@ protected:
 
     void ExpectOneNotice(const char* pszCase) const
     {
-        std::vector<std::string> vBoxes = Lines(m_Folder.ReadFile("boxes.jsonl"));
+        std::vector<std::string> vBoxes = SplitLines(m_Folder.ReadFile("boxes.jsonl"));
         ASSERT_EQ(vBoxes.size(), 1u) << pszCase;
         EXPECT_NE(vBoxes[0].find(kNoticeEntry), std::string::npos) << pszCase << " " << vBoxes[0];
     }
@@ -277,7 +259,7 @@ protected:
         EXPECT_NE(vRequests[0].find("Hash : " + m_strDigest), std::string::npos) << pszCase;
         EXPECT_NE(vRequests[0].find("\"color\" : \"red\""), std::string::npos) << pszCase;
 
-        EXPECT_EQ(Lines(m_Folder.ReadFile("nubeq_log_journal.txt")),
+        EXPECT_EQ(SplitLines(m_Folder.ReadFile("nubeq_log_journal.txt")),
                   std::vector<std::string>{kLogToolLine})
             << pszCase;
         ExpectOneNotice(pszCase);
@@ -366,33 +348,16 @@ INSTANTIATE_TEST_SUITE_P(
                    SIGSEGV,
                    "CProbeToast::HandleToastData",
                    "ToastCtrlProcess not running, the report is posted directly"},
+        // The second thread waits while the first is handled: one report.
+        SCrashCase{"TwoThreadsAtOnce", {"two-threads"}, SIGSEGV, "CrashProbeNullWrite", ""},
+        // The thread's own signal stack takes the handler.
+        SCrashCase{"StackOverflowOnAThread", {"overflow"}, SIGSEGV, "CrashProbeRecurse", ""},
         SCrashCase{"ToastWorkerNeverStarted",
                    {"main-null", "--no-toast"},
                    SIGSEGV,
                    "CrashProbeNullWrite",
                    "ToastCtrlProcess not running, the report is posted directly"}),
     [](const ::testing::TestParamInfo<SCrashCase>& info) { return info.param.pszName; });
-
-TEST_F(CrashHandlerTest, TwoThreadsCrashingAtOnceReportOnce)
-{
-    SProbeRun run = RunProbe({"two-threads"});
-    ASSERT_FALSE(run.bTimedOut);
-    EXPECT_EQ(run.nSignal, SIGSEGV);
-    ExpectReportedCrash("two threads");
-}
-
-TEST_F(CrashHandlerTest, StackOverflowOnAThreadLeavesADumpLldbOpens)
-{
-    SProbeRun run = RunProbe({"overflow"});
-    ASSERT_FALSE(run.bTimedOut);
-    EXPECT_EQ(run.nSignal, SIGSEGV);
-    ExpectReportedCrash("stack overflow");
-    std::vector<std::string> vDumps = Dumps();
-    ASSERT_EQ(vDumps.size(), 1u);
-    std::string strLldb = Lldb(TodayFolder() + "/" + vDumps[0], "-o 'bt 3'");
-    EXPECT_NE(strLldb.find("stop reason = signal SIGSEGV"), std::string::npos) << strLldb;
-    EXPECT_NE(strLldb.find("CrashProbeRecurse"), std::string::npos) << strLldb;
-}
 
 // Older dumps of the prefix beyond 1 MiB go, oldest first, before the new
 // one is written; another prefix's dump is not counted and stays.
@@ -426,7 +391,7 @@ TEST_F(CrashHandlerTest, WithoutTodaysFolderTheCrashIsStillReported)
     std::vector<std::string> vRequests = WebhookRequests(1);
     ASSERT_EQ(vRequests.size(), 1u);
     EXPECT_NE(vRequests[0].find(kReportText), std::string::npos);
-    EXPECT_EQ(Lines(m_Folder.ReadFile("nubeq_log_journal.txt")),
+    EXPECT_EQ(SplitLines(m_Folder.ReadFile("nubeq_log_journal.txt")),
               std::vector<std::string>{kLogToolLine});
     ExpectOneNotice("no folder");
 }

@@ -1,0 +1,32 @@
+// Line splitting and command output for tests.
+#include "tests/support/text_lines.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace testsupport {
+
+std::vector<std::string> SplitLines(const std::string& strText)
+{
+    std::vector<std::string> vLines;
+    std::istringstream in(strText);
+    for (std::string strLine; std::getline(in, strLine);) {
+        vLines.push_back(strLine);
+    }
+    return vLines;
+}
+
+std::string CommandOutput(const std::string& strCommand)
+{
+    std::string strOut;
+    if (FILE* pPipe = popen(strCommand.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t nRead; (nRead = fread(buffer, 1, sizeof(buffer), pPipe)) > 0;) {
+            strOut.append(buffer, nRead);
+        }
+        pclose(pPipe);
+    }
+    return strOut;
+}
+
+} // namespace testsupport
