@@ -2,6 +2,8 @@
 // mmap'ed with a guard page below them.
 #include "platform/fatal_signals.h"
 
+#include "platform/signal_safe.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -88,7 +90,7 @@ void OnFatalSignal(int nSignal, siginfo_t* pInfo, void* pContext)
     SCrashSignal crash;
     crash.nSignal = nSignal;
     crash.pContext = pContext;
-    crash.nThreadId = static_cast<uint32_t>(::syscall(SYS_gettid));
+    crash.nThreadId = SafeGetThreadId();
     if (pInfo != nullptr) {
         crash.nCode = pInfo->si_code;
         if (pInfo->si_code > 0) { // raised by the kernel: a fault with an address

@@ -1,6 +1,8 @@
 // POSIX files and directories.
 #include "platform/file_system.h"
 
+#include "platform/signal_safe.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,11 +13,7 @@ namespace platform {
 
 int OpenWriteFile(const std::string& strPath, bool bAppend)
 {
-    int nFlags = O_WRONLY | O_CREAT | O_CLOEXEC | (bAppend ? O_APPEND : O_TRUNC);
-    int hFile;
-    do {
-        hFile = ::open(strPath.c_str(), nFlags, 0644);
-    } while (hFile < 0 && errno == EINTR);
+    int hFile = SafeCreateFile(strPath.c_str(), bAppend);
     return hFile < 0 ? kInvalidFile : hFile;
 }
 
@@ -41,10 +39,7 @@ bool MakeDirectory(const std::string& strPath)
 
 bool DirectoryExists(const std::string& strPath)
 {
-    struct stat st
-    {
-    };
-    return ::stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return SafeIsDirectory(strPath.c_str());
 }
 
 bool FileExists(const std::string& strPath)

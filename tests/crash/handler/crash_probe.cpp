@@ -25,9 +25,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <latch>
 #include <stdexcept>
 #include <string>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -126,6 +128,14 @@ void WaitForever()
     }
 }
 
+bool MainThreadIsPausing()
+{
+    const std::string strPath = "/proc/self/task/" + std::to_string(::getpid()) + "/syscall";
+    std::ifstream in(strPath);
+    long nSyscall = -1;
+    return (in >> nSyscall) && nSyscall == SYS_pause;
+}
+
 bool HasOption(int argc, char** argv, const char* pszOption)
 {
     for (int i = 2; i < argc; ++i) {
@@ -205,8 +215,15 @@ int main(int argc, char** argv)
         toast.PushToastQueueCtrlData(0, kCrashReport);
         WaitForever();
     } else if (strScenario == "wait") {
-        std::printf("ready\n");
-        std::fflush(stdout);
+        // "ready" once the main thread sits in pause(), so that a signal
+        // finds it there and its backtrace is the same every time.
+        ProgramThread([] {
+            while (!MainThreadIsPausing()) {
+                ::usleep(1000);
+            }
+            std::printf("ready\n");
+            std::fflush(stdout);
+        }).detach();
         CrashProbeWaitForSignal();
     } else {
         std::fprintf(stderr, "zelkor-crash-probe: unknown scenario %s\n", strScenario.c_str());
