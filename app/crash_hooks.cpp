@@ -1,9 +1,20 @@
-// The crash handler's slots, empty until the handler is built.
+// The crash handler attached to the program: CSelfDump, with the report
+// going through the process-wide toast worker.
 #include "app/crash_hooks.h"
 
-bool InstallCrashHandler(const char* /*pszDumpPrefix*/)
+#include "crash/self_dump.h"
+#include "pipeline/toast_crash_report.h"
+
+bool InstallCrashHandler(const char* pszDumpPrefix)
 {
+    if (!CSelfDump::Install(pszDumpPrefix)) {
+        return false;
+    }
+    ToastCrashReport();
     return true;
 }
 
-void SetCrashHandlerDumpOnly() {}
+void SetCrashHandlerDumpOnly()
+{
+    CSelfDump::SetDumpOnly();
+}
