@@ -73,7 +73,7 @@ void CCrashReporter::Run()
 void CCrashReporter::Report(uint32_t nCrashThreadId)
 {
     const std::string strMsg = std::string("[") + kTag + "] Zelkor App crash occured.";
-    ICrashReport* pReport = m_pReport.load();
+    ICrashReport* pReport = m_Settings.pReport != nullptr ? m_Settings.pReport->load() : nullptr;
     ICrashReport::EPush ePush = ICrashReport::EPush::WorkerGone;
     if (pReport != nullptr) {
         ePush = pReport->PushReport(0, strMsg, nCrashThreadId);

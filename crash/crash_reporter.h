@@ -20,6 +20,8 @@ public:
         std::string strProgramFolder; // working directory of the helpers
         std::string strNoticeHelper;  // the notice program's path
         int nNoticeId = 0;            // string table id of the notice text
+        // Where the report message goes, read at the crash (null: nowhere).
+        const std::atomic<ICrashReport*>* pReport = nullptr;
     };
 
     // How long the handler waits for the report, the log tool and the
@@ -29,7 +31,6 @@ public:
     // Starts the thread, which waits for a crash. False when the pipe or
     // the thread cannot be made.
     bool Start(const SSettings& settings);
-    void SetReport(ICrashReport* pReport) { m_pReport.store(pReport); }
 
     // Signal context, in this order, once. Wake: the thread starts on the
     // crash of nCrashThreadId. WaitNoticeClosed: waits until the thread
@@ -61,7 +62,6 @@ private:
 
     SSettings m_Settings;
     platform::CWakePipe m_Pipe;
-    std::atomic<ICrashReport*> m_pReport{nullptr};
     std::atomic<int> m_nState{STATE_IDLE};
     std::atomic<int> m_hNoticeWatch{kNoticeNone};
     std::atomic<uint64_t> m_nReportDeadlineMs{0};

@@ -151,7 +151,7 @@ bool CSelfDump::Install(const char* pszPrefix)
     settings.strProgramFolder = strFolder;
     settings.strNoticeHelper = strModule.substr(0, nSlash + 1) + kNoticeHelper;
     settings.nNoticeId = kNoticeId;
-    pReporter->SetReport(g_pReport.load());
+    settings.pReport = &g_pReport;
     if (pReporter->Start(settings)) {
         g_pReporter.store(pReporter);
     } else {
@@ -163,18 +163,11 @@ bool CSelfDump::Install(const char* pszPrefix)
 void CSelfDump::SetCrashReport(ICrashReport* pReport)
 {
     g_pReport.store(pReport);
-    if (CCrashReporter* pReporter = g_pReporter.load()) {
-        pReporter->SetReport(pReport);
-    }
 }
 
 void CSelfDump::RemoveCrashReport(ICrashReport* pReport)
 {
-    if (g_pReport.compare_exchange_strong(pReport, nullptr)) {
-        if (CCrashReporter* pReporter = g_pReporter.load()) {
-            pReporter->SetReport(nullptr);
-        }
-    }
+    g_pReport.compare_exchange_strong(pReport, nullptr);
 }
 
 void CSelfDump::SetDumpOnly()
