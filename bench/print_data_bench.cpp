@@ -18,7 +18,7 @@ namespace {
 std::string ReadFixture(const std::string& strName)
 {
     const std::filesystem::path dataDir =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "tests" / "data";
+        std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data";
     std::ifstream in(dataDir / strName, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

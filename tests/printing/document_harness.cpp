@@ -21,7 +21,7 @@ namespace {
 
 std::filesystem::path DataDir()
 {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+    return std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data";
 }
 
 std::vector<std::string> SplitLines(const std::string& strText)

@@ -16,7 +16,7 @@ namespace {
 std::string DataFile(const std::string& strName)
 {
     static const std::filesystem::path dataDir =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+        std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data";
     std::string strText = testsupport::ReadWholeFile((dataDir / strName).string());
     EXPECT_FALSE(strText.empty()) << "missing fixture " << strName;
     return strText;

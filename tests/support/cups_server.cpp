@@ -15,9 +15,9 @@ namespace {
 
 std::string ScriptPath()
 {
-    // This file's directory is tests/support; the script sits beside it.
-    std::filesystem::path here(__FILE__);
-    return (here.parent_path().parent_path() / "printing" / "cups" / "start-cupsd.sh").string();
+    return (std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "printing" / "cups" /
+            "start-cupsd.sh")
+        .string();
 }
 
 } // namespace

@@ -15,7 +15,7 @@ namespace testsupport {
 std::string TestDataFile(const std::string& strRelative)
 {
     // This file sits in tests/support; the data beside it in tests/data.
-    auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / strRelative;
+    auto path = std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data" / strRelative;
     std::string strText = ReadWholeFile(path.string());
     EXPECT_FALSE(strText.empty()) << "missing test data " << path;
     return strText;
