@@ -418,6 +418,38 @@ bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszV
         nullptr, bSync);
 }
 
+bool IniWriteStrings(const std::vector<SIniEntry>& vEntries, const char* pszPath, bool bSync)
+{
+    if (pszPath == nullptr || *pszPath == '\0') {
+        return false;
+    }
+    for (const SIniEntry& entry : vEntries) {
+        if (!IsWritableName(entry.strSection, "]\r\n") || !IsWritableName(entry.strKey, "=\r\n") ||
+            entry.strKey[0] == '[' || entry.strKey[0] == ';') {
+            return false;
+        }
+    }
+    return platform::EditFileAtomically(
+        pszPath,
+        [&](std::string& strContent, bool) {
+            std::vector<SIniLine> vLines = SplitLines(strContent);
+            bool bChanged = false;
+            for (const SIniEntry& entry : vEntries) {
+                if (entry.value) {
+                    SetKey(vLines, entry.strSection, entry.strKey, FirstLine(entry.value->c_str()));
+                    bChanged = true;
+                } else {
+                    bChanged |= DeleteKey(vLines, entry.strSection, entry.strKey);
+                }
+            }
+            if (bChanged) {
+                strContent = JoinLines(vLines);
+            }
+            return bChanged;
+        },
+        nullptr, bSync);
+}
+
 bool IniSyncFile(const char* pszPath)
 {
     return pszPath != nullptr && *pszPath != '\0' && platform::SyncFile(pszPath);

@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The value of [pszSection] pszKey, or pszDefault (null: "") when absent.
 // Like the original buffer-based call, the result holds at most
@@ -48,6 +50,22 @@ private:
 // disk (see platform::EditFileAtomically; IniSyncFile completes it).
 bool IniWriteString(const char* pszSection, const char* pszKey, const char* pszValue,
                     const char* pszPath, bool bSync = true);
+
+// One key of a multi-key write: a value to set, or none to delete the key.
+struct SIniEntry
+{
+    std::string strSection;
+    std::string strKey;
+    std::optional<std::string> value;
+};
+
+// Writes every entry in order with one atomic replace of the file (one
+// temporary file, one rename, one sync), for a save of many keys at once.
+// Either all entries are in the file afterwards or none is: an entry with
+// a name that cannot be written refuses the whole write (false, file
+// untouched), as does a file that cannot be written.
+bool IniWriteStrings(const std::vector<SIniEntry>& vEntries, const char* pszPath,
+                     bool bSync = true);
 
 // Makes an unsynced write durable. False when the file cannot be synced.
 bool IniSyncFile(const char* pszPath);

@@ -381,6 +381,17 @@ void CPrinterSetting::ReadPrinterRecord(const CIniSnapshot& config, int nPrinter
 
 int CPrinterSetting::ReadFilePrintInfo(int bKeepDate)
 {
+    if (ReadFilePrinterSection() == 0) {
+        return 0;
+    }
+    ReadFileOrderLastDate();
+    ReadFileOrderStartWaitNo();
+    ReadFileOrderCurrentWaitNo(bKeepDate);
+    return 1;
+}
+
+int CPrinterSetting::ReadFilePrinterSection()
+{
     const std::string strPath = ConfigPath();
     if (strPath.empty()) {
         LOG_PRINT(LOG_ERROR, "[%s] ConfigFilePath Not Setting",
@@ -418,25 +429,19 @@ int CPrinterSetting::ReadFilePrintInfo(int bKeepDate)
     SetReqDelivererSize(getInt("ReqDelivererSize", getInt("ReqDelivererSizeNormal", 0)));
     SetMenunameSize(getInt("MenunameSize", 1));
     SetOriginSize(getInt("OriginSize", 2));
-
-    ReadFileOrderLastDate();
-    ReadFileOrderStartWaitNo();
-    ReadFileOrderCurrentWaitNo(bKeepDate);
     return 1;
 }
 
-bool CPrinterSetting::WritePrinterRecord(const std::string& strPath, int nPrinter)
+void CPrinterSetting::AddPrinterRecordEntries(std::vector<SIniEntry>& vEntries, int nPrinter)
 {
     PrintInfo info;
     if (GetPrintInfoForIndex(nPrinter - 1, &info) == 0) {
         LOG_PRINT(LOG_ERROR, "[%s] GetPrintInfoForIndex [%d] Fail!!!",
                   "CPrinterSetting::WriteFilePrintInfo", nPrinter - 1);
-        return true; // the printer is skipped, as nothing of it can be written
+        return; // the printer is skipped, as nothing of it can be written
     }
-    bool bOk = true;
     auto put = [&](const char* pszName, const std::string& strValue) {
-        bOk &= WriteValue(strPath, kPrinterSection, PrinterKey(nPrinter, pszName), strValue,
-                          "CPrinterSetting::WriteFilePrintInfo");
+        vEntries.push_back({kPrinterSection, PrinterKey(nPrinter, pszName), strValue});
     };
     put("Name", info.Name);
     put("Use", NumberText(info.Use));
@@ -452,32 +457,22 @@ bool CPrinterSetting::WritePrinterRecord(const std::string& strPath, int nPrinte
     put("UsbName", info.UsbName);
     put("LineFeed", NumberText(info.LineFeed));
     put("StatusCheck", NumberText(info.StatusCheck));
-    return bOk;
 }
 
-int CPrinterSetting::WriteFilePrintInfo()
+std::vector<SIniEntry> CPrinterSetting::PrinterSectionEntries()
 {
-    const std::string strPath = ConfigPath();
-    if (strPath.empty()) {
-        LOG_PRINT(LOG_ERROR, "[%s] ConfigFilePath Not Setting",
-                  "CPrinterSetting::WriteFilePrintInfo");
-        return 0;
-    }
-
-    bool bOk = true;
+    std::vector<SIniEntry> vEntries;
     for (int nPrinter = 1; nPrinter <= MAX_PRINTER_COUNT; ++nPrinter) {
-        bOk &= WritePrinterRecord(strPath, nPrinter);
+        AddPrinterRecordEntries(vEntries, nPrinter);
     }
-
     auto put = [&](const char* pszKey, int nValue) {
-        bOk &= WriteValue(strPath, kPrinterSection, pszKey, NumberText(nValue),
-                          "CPrinterSetting::WriteFilePrintInfo");
+        vEntries.push_back({kPrinterSection, pszKey, NumberText(nValue)});
     };
     put("PrintCnt", GetPrintCnt());
     put("DeliveryPrintCnt", GetDeliveryPrintCnt());
     put("PickupPaymentPrintCnt", GetPickupPaymentPrintCnt());
     // Replaced by the pickup and delivery receipt counts.
-    IniDeleteKey(kPrinterSection, "PaymentPrintCnt", strPath.c_str());
+    vEntries.push_back({kPrinterSection, "PaymentPrintCnt", std::nullopt});
     put("DeliveryPaymentPrintCnt", GetDeliveryPaymentPrintCnt());
     put("PrintOrigin", GetPrintOrigin());
     put("PrintOptiongroup", GetPrintOptiongroup());
@@ -485,12 +480,39 @@ int CPrinterSetting::WriteFilePrintInfo()
     put("ReqDelivererSize", GetReqDelivererSize());
     put("MenunameSize", GetMenunameSize());
     put("OriginSize", GetOriginSize());
+    return vEntries;
+}
 
-    bOk &= WriteFileOrderLastDate() == 1;
-    bOk &= WriteFileOrderStartWaitNo() == 1;
-    bOk &= WriteFileOrderCurrentWaitNo() == 1;
-    // A save that did not reach the file is a failure the dialog must see.
-    return bOk ? 1 : 0;
+int CPrinterSetting::WriteEntries(const std::vector<SIniEntry>& vEntries, const char* pszMethod)
+{
+    const std::string strPath = ConfigPath();
+    if (strPath.empty()) {
+        LOG_PRINT(LOG_ERROR, "[%s] ConfigFilePath Not Setting", pszMethod);
+        return 0;
+    }
+    // One replace of the file for the whole save: a reader sees all of it
+    // or none of it, and a slow disk syncs once.
+    if (!IniWriteStrings(vEntries, strPath.c_str())) {
+        LOG_PRINT(LOG_ERROR, "[%s] IniWriteStrings Fail [%zu keys] [%s]", pszMethod,
+                  vEntries.size(), strPath.c_str());
+        // A save that did not reach the file is a failure the caller must see.
+        return 0;
+    }
+    return 1;
+}
+
+int CPrinterSetting::WriteFilePrintInfo()
+{
+    std::vector<SIniEntry> vEntries = PrinterSectionEntries();
+    vEntries.push_back({kOrderSection, "LastDate", GetOrderLastDate()});
+    vEntries.push_back({kOrderSection, "StartNo", NumberText(GetOrderStartWaitNo())});
+    vEntries.push_back({kOrderSection, "LastNo", NumberText(GetOrderCurrentWaitNo())});
+    return WriteEntries(vEntries, "CPrinterSetting::WriteFilePrintInfo");
+}
+
+int CPrinterSetting::WriteFilePrinterSection()
+{
+    return WriteEntries(PrinterSectionEntries(), "CPrinterSetting::WriteFilePrinterSection");
 }
 
 // ---------------------------------------------------------------- [ORDER]

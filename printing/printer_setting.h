@@ -3,10 +3,12 @@
 // number, loaded from and saved to [PRINTER] and [ORDER] of Config.ini.
 #pragma once
 
+#include "foundation/ini_file.h"
 #include "foundation/tesk_critical_section.h"
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 constexpr int MAX_PRINTER_COUNT = 2;
 
@@ -69,8 +71,14 @@ public:
     // load does not move the last date.
     // Loading also removes the temporary files of Config.ini that a killed
     // writer left behind.
+    // Both write every key with one atomic replace of the file.
     int ReadFilePrintInfo(int bKeepDate);
     int WriteFilePrintInfo();
+    // [PRINTER] alone, for the settings dialog: [ORDER] (the wait numbers)
+    // belongs to the event worker, which may have handed out numbers that
+    // a reload or a write of [ORDER] from here would put back.
+    int ReadFilePrinterSection();
+    int WriteFilePrinterSection();
 
     // Record operations: 1, or 0 for a missing buffer or an index of
     // MAX_PRINTER_COUNT or more (nothing copied then).
@@ -146,7 +154,9 @@ private:
     // Path when it is set and the file exists; logs and returns "" otherwise.
     std::string ExistingConfigPath(const char* pszMethod);
     void ReadPrinterRecord(const CIniSnapshot& config, int nPrinter);
-    bool WritePrinterRecord(const std::string& strPath, int nPrinter);
+    void AddPrinterRecordEntries(std::vector<SIniEntry>& vEntries, int nPrinter);
+    std::vector<SIniEntry> PrinterSectionEntries();
+    int WriteEntries(const std::vector<SIniEntry>& vEntries, const char* pszMethod);
 
     static int GetGuarded(CTeskCriticalSection& lock, const int& nValue);
     static void SetGuarded(CTeskCriticalSection& lock, int& nValue, int nNew);

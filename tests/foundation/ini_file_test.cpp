@@ -300,3 +300,37 @@ TEST(IniConcurrencyTest, WriterProcessesLoseNoUpdate)
 }
 
 } // namespace
+
+// A multi-key write gives the file that the same writes one by one give,
+// and refuses all of it when one entry cannot be written.
+TEST(IniWriteStringsTest, SameFileAsSingleWritesAndAllOrNothing)
+{
+    testsupport::CTempProgramFolder folder;
+    const std::string strStart = "; kept\r\n[PRINTER]\r\nPrinter1Use=0\r\nOld=1\r\n\r\n"
+                                 "[ORDER]\r\nLastNo=41\r\n";
+    folder.WriteFile("one.ini", strStart);
+    folder.WriteFile("many.ini", strStart);
+    const std::vector<SIniEntry> vEntries = {
+        {"PRINTER", "Printer1Use", std::string("1")},
+        {"PRINTER", "Printer1Name", std::string("프린터1")},
+        {"PRINTER", "Old", std::nullopt},
+        {"NEW", "Key", std::string("v\r\nInjected=1")},
+    };
+    const std::string strOne = folder.File("one.ini");
+    for (const SIniEntry& entry : vEntries) {
+        ASSERT_TRUE(IniWriteString(entry.strSection.c_str(), entry.strKey.c_str(),
+                                   entry.value ? entry.value->c_str() : nullptr, strOne.c_str()));
+    }
+    ASSERT_TRUE(IniWriteStrings(vEntries, folder.File("many.ini").c_str()));
+    EXPECT_EQ(folder.ReadFile("many.ini"), folder.ReadFile("one.ini"));
+    EXPECT_NE(folder.ReadFile("many.ini").find("LastNo=41\r\n"), std::string::npos);
+
+    const std::string strBefore = folder.ReadFile("many.ini");
+    EXPECT_FALSE(IniWriteStrings(
+        {{"PRINTER", "Printer1Use", std::string("7")}, {"PRINTER", "Bad=Key", std::string("1")}},
+        folder.File("many.ini").c_str()));
+    EXPECT_FALSE(IniWriteStrings({{"A]", "K", std::string("1")}}, folder.File("many.ini").c_str()));
+    EXPECT_FALSE(
+        IniWriteStrings({{"A", "K", std::string("1")}}, folder.File("no/such/dir.ini").c_str()));
+    EXPECT_EQ(folder.ReadFile("many.ini"), strBefore);
+}

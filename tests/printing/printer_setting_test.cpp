@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/inotify.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -541,9 +543,64 @@ TEST_F(PrinterSettingTest, FileOperationsWithoutPathOrWritableFile)
     // A file that cannot be written is a failed save, not a silent one.
     setting.SetConfigFilePath((m_Folder.Path() + "/missing-dir/Config.ini").c_str());
     EXPECT_EQ(setting.WriteFilePrintInfo(), 0);
-    EXPECT_NE(
-        m_Folder.ReadCurrentLog().find("[CPrinterSetting::WriteFilePrintInfo] IniWriteString Fail"),
-        std::string::npos);
+    EXPECT_NE(m_Folder.ReadCurrentLog().find(
+                  "[CPrinterSetting::WriteFilePrintInfo] IniWriteStrings Fail"),
+              std::string::npos);
+}
+
+// Renames into the folder while fnWrite runs: each is one replace of a file.
+template <typename F>
+int RenamesInto(const std::string& strFolder, F fnWrite)
+{
+    int hNotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(hNotify, 0);
+    EXPECT_GE(inotify_add_watch(hNotify, strFolder.c_str(), IN_MOVED_TO), 0);
+    fnWrite();
+    int nRenames = 0;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t nRead;
+    while ((nRead = read(hNotify, buffer, sizeof(buffer))) > 0) {
+        for (char* p = buffer; p < buffer + nRead;) {
+            auto* pEvent = reinterpret_cast<inotify_event*>(p);
+            nRenames += (pEvent->mask & IN_MOVED_TO) != 0;
+            p += sizeof(inotify_event) + pEvent->len;
+        }
+    }
+    close(hNotify);
+    return nRenames;
+}
+
+// A save is one replace of Config.ini; the dialog's [PRINTER]-only save
+// and reload leave [ORDER] (the event worker's wait numbers) alone, in the
+// file and in memory.
+TEST_F(PrinterSettingTest, SaveIsOneReplaceAndPrinterSectionLeavesOrderAlone)
+{
+    WriteIni("[PRINTER]\r\nPrinter1Use=1\r\n[ORDER]\r\nLastDate=20231208\r\nLastNo=5\r\n");
+    ASSERT_EQ(m_Setting.ReadFilePrintInfo(0), 1);
+    PrintInfo info = Record(0);
+    info.Rcp = 1;
+    ASSERT_EQ(m_Setting.SetPrintInfoForIndex(0, &info), 1);
+    EXPECT_EQ(RenamesInto(m_Folder.Path(), [&] { EXPECT_EQ(m_Setting.WriteFilePrintInfo(), 1); }),
+              1);
+    EXPECT_EQ(Ini("PRINTER", "Printer1Rcp"), "1");
+    EXPECT_EQ(Ini("ORDER", "LastNo"), "5");
+
+    // The event worker hands out 6 and 7 (memory and file) meanwhile.
+    ASSERT_EQ(m_Setting.SetOrderCurrentWaitNo(7, 0), 1);
+    IniWriteString("ORDER", "LastNo", "7", m_strIni.c_str());
+    info.LineFeed = 2;
+    ASSERT_EQ(m_Setting.SetPrintInfoForIndex(0, &info), 1);
+    const std::string strOrderBefore = Ini("ORDER", "LastNo");
+    EXPECT_EQ(
+        RenamesInto(m_Folder.Path(), [&] { EXPECT_EQ(m_Setting.WriteFilePrinterSection(), 1); }),
+        1);
+    EXPECT_EQ(Ini("PRINTER", "Printer1LineFeed"), "2");
+    EXPECT_EQ(Ini("ORDER", "LastNo"), strOrderBefore);
+    // A stale number in the file does not come back into memory either.
+    IniWriteString("ORDER", "LastNo", "3", m_strIni.c_str());
+    ASSERT_EQ(m_Setting.ReadFilePrinterSection(), 1);
+    EXPECT_EQ(m_Setting.GetOrderCurrentWaitNo(), 7);
+    EXPECT_EQ(Record(0).LineFeed, 2);
 }
 
 TEST(PrinterSettingTextTest, UseAndSizeWords)
