@@ -1,0 +1,199 @@
+// Documents laid out and encoded per second: a pickup order (kitchen sheet
+// and customer receipt) and a delivery order (sheet and delivery receipt)
+// printed into an in-memory printer, with the shop files in the program
+// folder and the log open as in a shop. BM_OrderDocuments parses the order
+// every time, as the print worker does for every printer;
+// BM_OrderDocumentsLayout reuses one parsed order (layout and encoding only).
+#include "foundation/simple_log.h"
+#include "printing/base_port.h"
+#include "printing/documents/print_order_sheet.h"
+#include "printing/documents/print_payment.h"
+#include "printing/documents/print_payment_delivery.h"
+#include "printing/print_data.h"
+#include "printing/printer_communicate.h"
+#include "printing/printer_setting.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string ReadFixture(const std::string& strName)
+{
+    const std::filesystem::path dataDir =
+        std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data";
+    std::ifstream in(dataDir / strName, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A port that only counts what the documents send.
+class CCountingPort : public CBasePort
+{
+public:
+    int OpenPort() override { return 0; }
+    int InitializePort() override { return 0; }
+    int ClosePort() override { return 0; }
+    int64_t m_nBytes = 0;
+
+protected:
+    int SendCurrentMemoryPrintData() override
+    {
+        m_nBytes += m_nSendLength;
+        return 0;
+    }
+    bool CheckOpenForSend() override { return true; }
+    const char* SendDataTag() const override { return "CCountingPort::SendData"; }
+};
+
+class CMemoryPrinter : public CPrinterCommunicate
+{
+public:
+    CMemoryPrinter()
+    {
+        PrintInfo info;
+        info.PortType = E_PRINTER_TYPE_SOCKET;
+        PrinterOpen(&info);
+    }
+    int64_t Bytes() const { return m_pCounter != nullptr ? m_pCounter->m_nBytes : 0; }
+
+protected:
+    std::unique_ptr<CBasePort> CreatePort(const PrintInfo& /*info*/, int& /*nError*/) override
+    {
+        auto pPort = std::make_unique<CCountingPort>();
+        m_pCounter = pPort.get();
+        return pPort;
+    }
+
+private:
+    CCountingPort* m_pCounter = nullptr;
+};
+
+// The program folder of a shop: Config.ini and the origin notice from the
+// test fixtures, ZELKOR_HOME pointing at it, the log started in it.
+class CShopFolder
+{
+public:
+    CShopFolder()
+    {
+        m_Path = std::filesystem::temp_directory_path() /
+                 ("zelkor-bench-documents-" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_Path / "Log" / "NubeqLog");
+        for (const char* pszName : {"Config.ini", "Store_Orgin.dat"}) {
+            std::ofstream(m_Path / pszName, std::ios::binary)
+                << ReadFixture(std::string("store/") + pszName);
+        }
+        setenv("ZELKOR_HOME", m_Path.c_str(), 1);
+        m_nOldPrintOrigin = PrinterSetting().GetPrintOrigin();
+        PrinterSetting().SetPrintOrigin(1);
+        m_Setting.SetConfigFilePath((m_Path / "Config.ini").c_str());
+        m_Setting.ReadFilePrintInfo(1);
+        SimpleLog().Start((m_Path / "Log" / "NubeqLog").c_str());
+    }
+    ~CShopFolder()
+    {
+        SimpleLog().Stop();
+        PrinterSetting().SetPrintOrigin(m_nOldPrintOrigin);
+        unsetenv("ZELKOR_HOME");
+        std::error_code ec;
+        std::filesystem::remove_all(m_Path, ec);
+    }
+    CPrinterSetting& Setting() { return m_Setting; }
+
+private:
+    std::filesystem::path m_Path;
+    CPrinterSetting m_Setting;
+    int m_nOldPrintOrigin = 1;
+};
+
+enum EOrderKind
+{
+    ORDER_PICKUP = 0,
+    ORDER_DELIVERY = 1,
+};
+
+const char* FixtureOf(int nKind)
+{
+    return nKind == ORDER_DELIVERY ? "orders/receipt_delivery.json" : "orders/receipt_pickup.json";
+}
+
+// The two documents of the order as the print worker prints them: the
+// sheet, then the customer or the delivery receipt; false when one fails.
+bool PrintDocuments(CMemoryPrinter& printer, CPrintData& data, CPrinterSetting& setting, int nKind)
+{
+    CPrintOrderSheet sheet;
+    if (sheet.SetPrintData(&printer, &data, &setting, 0, 4) != 0 || sheet.StartPrintData() != 0) {
+        return false;
+    }
+    std::unique_ptr<CPrintBase> pReceipt;
+    if (nKind == ORDER_DELIVERY) {
+        pReceipt = std::make_unique<CPrintPaymentDelivery>();
+    } else {
+        pReceipt = std::make_unique<CPrintPayment>();
+    }
+    if (pReceipt->SetPrintData(&printer, &data, &setting, 0, 4) != 0 ||
+        pReceipt->StartPrintData() != 0) {
+        return false;
+    }
+    return printer.Printer_Send_End() == 0;
+}
+
+void Report(benchmark::State& state, const CMemoryPrinter& printer)
+{
+    constexpr int64_t kDocumentsPerOrder = 2;
+    state.SetItemsProcessed(state.iterations() * kDocumentsPerOrder);
+    state.SetBytesProcessed(printer.Bytes());
+    state.counters["documents/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * kDocumentsPerOrder), benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+// Parse, sheet and receipt, log open.
+static void BM_OrderDocuments(benchmark::State& state, int nKind)
+{
+    CShopFolder folder;
+    const std::string strOrder = ReadFixture(FixtureOf(nKind));
+    CMemoryPrinter printer;
+    for (auto _ : state) {
+        CPrintData data;
+        if (data.SetJsonData(strOrder) != CPrintData::E_RESULT_OK ||
+            !PrintDocuments(printer, data, folder.Setting(), nKind)) {
+            state.SkipWithError("order not printed");
+            break;
+        }
+    }
+    Report(state, printer);
+}
+BENCHMARK_CAPTURE(BM_OrderDocuments, pickup, ORDER_PICKUP);
+BENCHMARK_CAPTURE(BM_OrderDocuments, delivery, ORDER_DELIVERY);
+
+// Layout and encoding of one parsed order, log open.
+static void BM_OrderDocumentsLayout(benchmark::State& state, int nKind)
+{
+    CShopFolder folder;
+    const std::string strOrder = ReadFixture(FixtureOf(nKind));
+    CPrintData data;
+    if (data.SetJsonData(strOrder) != CPrintData::E_RESULT_OK) {
+        state.SkipWithError("order does not parse");
+        return;
+    }
+    CMemoryPrinter printer;
+    for (auto _ : state) {
+        if (!PrintDocuments(printer, data, folder.Setting(), nKind)) {
+            state.SkipWithError("order not printed");
+            break;
+        }
+    }
+    Report(state, printer);
+}
+BENCHMARK_CAPTURE(BM_OrderDocumentsLayout, pickup, ORDER_PICKUP);
+BENCHMARK_CAPTURE(BM_OrderDocumentsLayout, delivery, ORDER_DELIVERY);
