@@ -3,6 +3,7 @@
 
 #include "foundation/json_styled_writer.h"
 #include "foundation/simple_log.h"
+#include "foundation/wait.h"
 #include "platform/file_system.h"
 #include "platform/local_clock.h"
 
@@ -57,40 +58,58 @@ std::string Quote(const std::string& strText)
     return CJsonStyledWriter::QuoteString(strText.data(), strText.data() + strText.size());
 }
 
+// A scripted answer, given after the box has been open nHoldMs (0: at
+// once); meanwhile the waiting thread pumps its messages, as a user's open
+// box lets the main window go on.
+struct SJournalAnswer
+{
+    int nAnswer;
+    int nHoldMs;
+};
+
 class CJournalPresenter : public IMessageBoxPresenter
 {
 public:
-    CJournalPresenter(std::string strPath, std::vector<int> vAnswers)
+    CJournalPresenter(std::string strPath, std::vector<SJournalAnswer> vAnswers)
         : m_strPath(std::move(strPath)), m_vAnswers(std::move(vAnswers))
     {
     }
 
     int Present(const SMessageBox& box) override
     {
-        std::lock_guard lock(m_Lock);
-        int nAnswer = m_nNext < m_vAnswers.size() ? m_vAnswers[m_nNext++]
-                                                  : DefaultMessageBoxAnswer(box.nType);
-        std::string strLine = "{\"pid\":" + std::to_string(::getpid()) +
-                              ",\"ms\":" + std::to_string(platform::GetMonotonicMs()) +
-                              ",\"id\":" + std::to_string(box.nStringId) +
-                              ",\"text\":" + Quote(box.strText) +
-                              ",\"caption\":" + Quote(box.strCaption) + ",\"buttons\":\"" +
-                              ButtonsName(box.nType) + "\",\"icon\":\"" + IconName(box.nType) +
-                              "\",\"topmost\":" + ((box.nType & MB_TOPMOST) ? "true" : "false") +
-                              ",\"owner\":" + (box.pOwner != nullptr ? "true" : "false") +
-                              ",\"answer\":" + std::to_string(nAnswer) + "}\n";
-        int hFile = platform::OpenWriteFile(m_strPath, true);
-        if (hFile != platform::kInvalidFile) {
-            platform::WriteFile(hFile, strLine.data(), strLine.size()); // one write per line
-            platform::CloseFile(hFile);
+        SJournalAnswer answer{DefaultMessageBoxAnswer(box.nType), 0};
+        {
+            std::lock_guard lock(m_Lock);
+            if (m_nNext < m_vAnswers.size()) {
+                answer = m_vAnswers[m_nNext++];
+            }
+            std::string strLine =
+                "{\"pid\":" + std::to_string(::getpid()) +
+                ",\"ms\":" + std::to_string(platform::GetMonotonicMs()) +
+                ",\"id\":" + std::to_string(box.nStringId) + ",\"text\":" + Quote(box.strText) +
+                ",\"caption\":" + Quote(box.strCaption) + ",\"buttons\":\"" +
+                ButtonsName(box.nType) + "\",\"icon\":\"" + IconName(box.nType) +
+                "\",\"topmost\":" + ((box.nType & MB_TOPMOST) ? "true" : "false") +
+                ",\"owner\":" + (box.pOwner != nullptr ? "true" : "false") +
+                ",\"answer\":" + std::to_string(answer.nAnswer) + "}\n";
+            int hFile = platform::OpenWriteFile(m_strPath, true);
+            if (hFile != platform::kInvalidFile) {
+                platform::WriteFile(hFile, strLine.data(), strLine.size()); // one write per line
+                platform::CloseFile(hFile);
+            }
         }
-        return nAnswer;
+        if (answer.nHoldMs > 0) {
+            // Open as long as a user would keep it: the main thread's
+            // messages go on meanwhile, as under a modal box.
+            PumpMessagesFor(static_cast<uint32_t>(answer.nHoldMs));
+        }
+        return answer.nAnswer;
     }
 
 private:
     std::mutex m_Lock;
     const std::string m_strPath;
-    const std::vector<int> m_vAnswers;
+    const std::vector<SJournalAnswer> m_vAnswers;
     size_t m_nNext = 0;
 };
 
@@ -162,7 +181,11 @@ int DefaultMessageBoxAnswer(unsigned nType)
 std::shared_ptr<IMessageBoxPresenter> MakeJournalMessageBoxPresenter(std::string strJournalPath,
                                                                      std::vector<int> vAnswers)
 {
-    return std::make_shared<CJournalPresenter>(std::move(strJournalPath), std::move(vAnswers));
+    std::vector<SJournalAnswer> vHeld;
+    for (int nAnswer : vAnswers) {
+        vHeld.push_back({nAnswer, 0});
+    }
+    return std::make_shared<CJournalPresenter>(std::move(strJournalPath), std::move(vHeld));
 }
 
 std::shared_ptr<IMessageBoxPresenter> MessageBoxPresenterFromEnvironment()
@@ -171,7 +194,7 @@ std::shared_ptr<IMessageBoxPresenter> MessageBoxPresenterFromEnvironment()
     if (pszJournal == nullptr || pszJournal[0] == '\0') {
         return nullptr;
     }
-    std::vector<int> vAnswers;
+    std::vector<SJournalAnswer> vAnswers;
     const char* pszAnswers = std::getenv("ZELKOR_MESSAGEBOX_ANSWERS");
     for (const char* p = pszAnswers != nullptr ? pszAnswers : ""; *p != '\0';) {
         char* pEnd = nullptr;
@@ -180,8 +203,16 @@ std::shared_ptr<IMessageBoxPresenter> MessageBoxPresenterFromEnvironment()
             ++p; // a separator or stray character
             continue;
         }
-        vAnswers.push_back(static_cast<int>(nAnswer));
+        SJournalAnswer answer{static_cast<int>(nAnswer), 0};
         p = pEnd;
+        if (*p == '@') {
+            long nHoldMs = std::strtol(p + 1, &pEnd, 10);
+            if (pEnd != p + 1 && nHoldMs > 0) {
+                answer.nHoldMs = static_cast<int>(nHoldMs);
+            }
+            p = pEnd == p + 1 ? p + 1 : pEnd;
+        }
+        vAnswers.push_back(answer);
     }
-    return MakeJournalMessageBoxPresenter(pszJournal, std::move(vAnswers));
+    return std::make_shared<CJournalPresenter>(pszJournal, std::move(vAnswers));
 }

@@ -81,5 +81,6 @@ std::shared_ptr<IMessageBoxPresenter> MakeJournalMessageBoxPresenter(std::string
 
 // The journal presenter when ZELKOR_MESSAGEBOX_JOURNAL names a file
 // (answers from ZELKOR_MESSAGEBOX_ANSWERS, comma-separated ids such as
-// "7,6"); null otherwise. Hosts install it in place of their own.
+// "7,6", each held open for a while with "@MS": "7@3000,6"); null
+// otherwise. Hosts install it in place of their own.
 std::shared_ptr<IMessageBoxPresenter> MessageBoxPresenterFromEnvironment();

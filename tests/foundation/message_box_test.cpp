@@ -1,11 +1,14 @@
 // The message box seam: the logged box, the journal presenter of tests and
 // headless runs, and its choice by the environment.
 #include "foundation/message_box.h"
+#include "foundation/wait.h"
 #include "tests/support/program_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +81,43 @@ TEST(MessageBoxTest, EnvironmentChoosesTheJournalPresenter)
     EXPECT_EQ(pPresenter->Present(box), 6);
     EXPECT_EQ(pPresenter->Present(box), IDOK);
     EXPECT_EQ(Lines(folder.ReadFile("boxes.jsonl")).size(), 4u);
+}
+
+int g_nPumps = 0;
+
+void CountingPump(int nMaxWaitMs)
+{
+    ++g_nPumps;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(nMaxWaitMs, 5)));
+}
+
+// "ID@MS" keeps the box open before the answer, the thread's messages
+// pumped meanwhile (a modal box lets the main window go on); a bad hold
+// is no hold.
+TEST(MessageBoxTest, HeldAnswerPumpsTheCallersMessages)
+{
+    testsupport::CTempProgramFolder folder;
+    setenv("ZELKOR_MESSAGEBOX_JOURNAL", folder.File("boxes.jsonl").c_str(), 1);
+    setenv("ZELKOR_MESSAGEBOX_ANSWERS", "7@60,6@,2@x,1", 1);
+    std::shared_ptr<IMessageBoxPresenter> pPresenter = MessageBoxPresenterFromEnvironment();
+    unsetenv("ZELKOR_MESSAGEBOX_JOURNAL");
+    unsetenv("ZELKOR_MESSAGEBOX_ANSWERS");
+    ASSERT_NE(pPresenter, nullptr);
+    SetMessagePumpHook(&CountingPump);
+    SMessageBox box;
+    box.nType = MB_YESNO;
+    g_nPumps = 0;
+    EXPECT_EQ(pPresenter->Present(box), 7);
+    EXPECT_GT(g_nPumps, 0);
+    // The box was in the journal while it was held.
+    EXPECT_EQ(Lines(folder.ReadFile("boxes.jsonl")).size(), 1u);
+    g_nPumps = 0;
+    EXPECT_EQ(pPresenter->Present(box), 6);
+    EXPECT_EQ(pPresenter->Present(box), 2);
+    EXPECT_EQ(pPresenter->Present(box), 1);
+    EXPECT_EQ(pPresenter->Present(box), IDYES);
+    EXPECT_EQ(g_nPumps, 0);
+    SetMessagePumpHook(nullptr);
 }
 
 TEST(MessageBoxTest, LineBreaks)
