@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <shared_mutex>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -28,6 +29,17 @@ constexpr unsigned SERIAL_EVENT_ERR = 0x0080;
 // Any other name is taken as a path. "" for a COM/LPT number outside the map.
 std::string ResolveSerialDevicePath(const std::string& strName);
 
+// True when the line can be set to this rate (termios has a speed for it).
+// 14400, 128000 and 256000, which some printers' manuals list, have none.
+bool IsSupportedBaudRate(int nBaudRate);
+
+// The port names a user can choose: "COMn" for every name of the map whose
+// device exists ("LPTn" likewise, after them), in number order, plus the
+// names that a dosdevices/comN or lptN link of the program folder points at
+// an existing file. A /dev/ttyS device is listed only when it is a real
+// UART (the kernel creates ttyS0-31 whether or not the hardware is there).
+std::vector<std::string> ListSerialPortNames();
+
 class CSerialDevice
 {
 public:
@@ -45,13 +57,15 @@ public:
 
     // Line set-up; each returns 0 or an error number (ENOTTY on an LPT
     // device or a plain file, which callers treat as a warning).
-    int SaveSettings();            // keeps the driver's settings for Close
-    int SetReadReturnsAtOnce();    // VMIN 0, VTIME 0
-    int CheckTerminal() const;     // 0 when the device is a terminal
-    int SetLine8N1(int nBaudRate); // rate, 8 data bits, no parity, 1 stop
-    int Purge();                   // drops both directions
-    int PurgeInput();              // drops what arrived and was not read
-    int ClearError() const;        // no sticky error state here; checks the line
+    int SaveSettings();         // keeps the driver's settings for Close
+    int SetReadReturnsAtOnce(); // VMIN 0, VTIME 0
+    int CheckTerminal() const;  // 0 when the device is a terminal
+    // Rate, 8 data bits, no parity, 1 stop; EINVAL for a rate that
+    // IsSupportedBaudRate refuses (the line is then left as it was).
+    int SetLine8N1(int nBaudRate);
+    int Purge();            // drops both directions
+    int PurgeInput();       // drops what arrived and was not read
+    int ClearError() const; // no sticky error state here; checks the line
 
     // Writes up to nSize bytes within nTimeoutMs. bPending is false when
     // the first attempt took everything. Returns 0 when all was written,

@@ -152,6 +152,14 @@ int CSerialPort::InitializePort()
     // The driver's settings are kept for the close; reads return at once
     // with what has arrived; the line runs 8N1 at the configured rate.
     // Each failure is a warning: LPT devices refuse all of these.
+    // A rate the line cannot run at would leave it at its old speed and
+    // the printer would get garbage while the job "succeeds": on a serial
+    // line (not an LPT device, which has no speed) that open fails.
+    if (device.CheckTerminal() == 0 && !platform::IsSupportedBaudRate(m_nBaudRate)) {
+        LOG_PRINT(LOG_ERROR, "[%s] BaudRate [%d] Not Supported By The Line [%s]", pszTag,
+                  m_nBaudRate, m_strPortName.c_str());
+        return 3;
+    }
     int nSave = device.SaveSettings();
     int nTimeouts = device.SetReadReturnsAtOnce();
     int nTerminal = device.CheckTerminal();

@@ -2,6 +2,7 @@
 #include "printing/usb_port.h"
 
 #include "foundation/simple_log.h"
+#include "printing/spooler_names.h"
 
 CUSBPort::CUSBPort(const char* pszPrinterName)
 {
@@ -23,7 +24,7 @@ bool CUSBPort::CanUseUSBPrinter(const char* pszPrinterName)
     const char* pszName = pszPrinterName != nullptr ? pszPrinterName : "";
     LOG_PRINT(LOG_INFO, "[%s] USB 프린터 [%s] 오프라인 체크", pszTag, pszName);
     platform::SpoolerPrinterState state;
-    if (!platform::GetSpoolerPrinterState(pszName, state)) {
+    if (!platform::GetSpoolerPrinterState(SpoolerNameOfCp949(pszName), state)) {
         LOG_PRINT(LOG_ERROR, "[%s] Printer [%s] Not Found [%s]", pszTag, pszName,
                   platform::LastSpoolerError().c_str());
         return false;
@@ -55,7 +56,8 @@ int CUSBPort::InitializePort()
         LOG_PRINT(LOG_ERROR, "[%s] Printer INVALID_HANDLE!!!", pszTag);
         return 3;
     }
-    int nError = m_Job.Start(m_strPrinterName, DOCUMENT_NAME);
+    // The record holds the CP949 name; CUPS knows the queue by UTF-8.
+    int nError = m_Job.Start(SpoolerNameOfCp949(m_strPrinterName), DOCUMENT_NAME);
     if (nError != 0) {
         LOG_PRINT(LOG_ERROR, "[%s] StartDocPrinter [%s] Fail... Win Error [0x%08x] [%s]", pszTag,
                   m_strPrinterName.c_str(), static_cast<unsigned>(nError),

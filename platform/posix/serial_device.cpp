@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -59,7 +61,66 @@ speed_t SpeedFor(int nBaudRate, bool& bKnown)
     return B9600;
 }
 
+// A /dev/ttySn the kernel made without a UART behind it reports type 0
+// (PORT_UNKNOWN) in sysfs; without sysfs, the serial ioctl tells the same.
+bool IsRealUart(const std::string& strPath)
+{
+    const std::string strName = strPath.substr(strPath.rfind('/') + 1);
+    int hType = ::open(("/sys/class/tty/" + strName + "/type").c_str(), O_RDONLY | O_CLOEXEC);
+    if (hType >= 0) {
+        char szType[16] = {};
+        ssize_t nRead = ::read(hType, szType, sizeof(szType) - 1);
+        ::close(hType);
+        return nRead > 0 && std::atoi(szType) != 0;
+    }
+    int hFile = ::open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (hFile < 0) {
+        return false;
+    }
+    serial_struct info{};
+    bool bReal = ioctl(hFile, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
+    ::close(hFile);
+    return bReal;
+}
+
+bool ExistingDevice(const std::string& strPath)
+{
+    struct stat st;
+    return !strPath.empty() && ::stat(strPath.c_str(), &st) == 0;
+}
+
 } // namespace
+
+bool IsSupportedBaudRate(int nBaudRate)
+{
+    bool bKnown = false;
+    SpeedFor(nBaudRate, bKnown);
+    return bKnown;
+}
+
+std::vector<std::string> ListSerialPortNames()
+{
+    std::vector<std::string> vNames;
+    const std::string strOverrides = JoinPath(GetProgramFolder(), "dosdevices");
+    for (const char* pszPrefix : {"COM", "LPT"}) {
+        const int nLast = pszPrefix[0] == 'C' ? 255 : 9;
+        for (int nNumber = 1; nNumber <= nLast; ++nNumber) {
+            const std::string strName = pszPrefix + std::to_string(nNumber);
+            const std::string strPath = ResolveSerialDevicePath(strName);
+            if (!ExistingDevice(strPath)) {
+                continue;
+            }
+            // A dosdevices link is the shop's own choice and is listed as
+            // it is; the kernel's ttyS placeholders are not.
+            const bool bOverride = strPath.rfind(strOverrides + "/", 0) == 0;
+            if (!bOverride && strPath.rfind("/dev/ttyS", 0) == 0 && !IsRealUart(strPath)) {
+                continue;
+            }
+            vNames.push_back(strName);
+        }
+    }
+    return vNames;
+}
 
 std::string ResolveSerialDevicePath(const std::string& strName)
 {

@@ -4,8 +4,10 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/pty_pair.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <termios.h>
 #include <thread>
@@ -51,6 +53,40 @@ TEST(SerialDeviceMapTest, ProgramFolderSymlinkOverridesOneName)
     pty.LinkAs(folder.Path(), "com3");
     EXPECT_EQ(platform::ResolveSerialDevicePath("//./COM3"), folder.File("dosdevices/com3"));
     EXPECT_EQ(platform::ResolveSerialDevicePath("COM4"), "/dev/ttyS3");
+}
+
+// The list shows what exists: a dosdevices link to a pty whatever its
+// number, not a link to nothing, not a ttyS without a UART behind it.
+TEST(SerialDeviceMapTest, ListHasExistingDevicesOnly)
+{
+    testsupport::CTempProgramFolder folder;
+    testsupport::CPtyPair pty;
+    pty.LinkAs(folder.Path(), "com7");
+    pty.LinkAs(folder.Path(), "com120");
+    std::filesystem::create_symlink(folder.File("nothing"), folder.File("dosdevices/com9"));
+    const std::vector<std::string> vNames = platform::ListSerialPortNames();
+    auto has = [&](const char* pszName) {
+        return std::find(vNames.begin(), vNames.end(), pszName) != vNames.end();
+    };
+    EXPECT_TRUE(has("COM7"));
+    EXPECT_TRUE(has("COM120"));
+    EXPECT_FALSE(has("COM9"));
+    EXPECT_LT(std::find(vNames.begin(), vNames.end(), "COM7"),
+              std::find(vNames.begin(), vNames.end(), "COM120"));
+    for (int i = 0; i < 32; ++i) {
+        const std::string strType = "/sys/class/tty/ttyS" + std::to_string(i) + "/type";
+        std::ifstream type(strType);
+        int nType = -1;
+        if (type >> nType && nType == 0) {
+            EXPECT_FALSE(has(("COM" + std::to_string(i + 1)).c_str())) << strType;
+        }
+    }
+    for (int nRate : {9600, 19200, 38400, 57600, 115200}) {
+        EXPECT_TRUE(platform::IsSupportedBaudRate(nRate)) << nRate;
+    }
+    for (int nRate : {0, 14400, 128000, 256000}) {
+        EXPECT_FALSE(platform::IsSupportedBaudRate(nRate)) << nRate;
+    }
 }
 
 class SerialDeviceTest : public ::testing::Test

@@ -79,6 +79,30 @@ TEST_F(SerialPortTest, ReceiptArrivesByteForByte)
     EXPECT_NE(strLog.find("Close [1], [//./COM3:19200]"), std::string::npos);
 }
 
+// A rate the line cannot be set to fails the open instead of printing at
+// the old speed; every rate the line can take opens.
+TEST_F(SerialPortTest, OpenFailsForARateTheLineCannotTake)
+{
+    struct Case
+    {
+        int nBaudRate;
+        int bOpens;
+    };
+    const Case cases[] = {{9600, 1}, {115200, 1}, {14400, 0}, {128000, 0}, {256000, 0}};
+    for (const Case& c : cases) {
+        PrintInfo info;
+        info.PortType = E_PRINTER_TYPE_SERIAL;
+        info.Port = 3;
+        info.BaudRate = c.nBaudRate;
+        std::strcpy(info.Portname, "COM3");
+        CPrinterCommunicate printer;
+        EXPECT_EQ(printer.PrinterOpen(&info) == 0, c.bOpens == 1) << c.nBaudRate;
+        printer.PrinterClose();
+    }
+    EXPECT_NE(m_Folder.ReadCurrentLog().find("BaudRate [14400] Not Supported By The Line"),
+              std::string::npos);
+}
+
 TEST_F(SerialPortTest, MissingDeviceIsTriedOnce)
 {
     std::filesystem::create_symlink(m_Folder.File("no-such-tty"), m_Folder.File("dosdevices/com7"));
