@@ -36,6 +36,23 @@ int CSharedMngr::Create(const char* pszBaseName, const char* pszSuffix, size_t n
     return 1;
 }
 
+bool CSharedMngr::Write(const std::string& strData)
+{
+    if (m_hMap == platform::kInvalidSharedBlock) {
+        LOG_PRINT(LOG_ERROR, "[%s] No Mapping", "CSharedMngr::Write");
+        return false;
+    }
+    platform::ESharedStep eStep = platform::ESharedStep::None;
+    int nError = platform::WriteSharedBlock(m_strName, strData, &eStep);
+    if (nError != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] Write [%s] Size [%zu] Fail... Step [%d] [0x%08x]",
+                  "CSharedMngr::Write", m_strName.c_str(), strData.size(), static_cast<int>(eStep),
+                  static_cast<unsigned>(nError));
+        return false;
+    }
+    return true;
+}
+
 void CSharedMngr::Close()
 {
     platform::CloseSharedBlock(m_hMap, m_strName);

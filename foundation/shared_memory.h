@@ -20,6 +20,11 @@ public:
     // (logged).
     int Create(const char* pszBaseName, const char* pszSuffix, size_t nSize);
 
+    // Writes strData (no terminator; the rest of the block NUL) into the
+    // block this object created, whatever the running executable is named.
+    // False (logged) without a block or when it does not fit.
+    bool Write(const std::string& strData);
+
     // Closes the block and forgets name and size.
     void Close();
 
