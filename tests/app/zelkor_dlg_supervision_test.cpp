@@ -353,6 +353,7 @@ TEST_F(ZelkorDlgSupervisionTest, StartGuardRefusesASecondCheckDuringTheFirst)
     m_Parts.m_pfnRegistration = nullptr;
     WriteConfig(strIdentity + "[ORDER]\r\nLastDate=" + TodayDate() + "\r\n");
     EXPECT_EQ(dlg.NUBEQRunningCheckAndStart(1), 0);
+    ASSERT_FALSE(JournalCalls().empty());
     EXPECT_EQ(JournalCalls().back(), "ProcessRun"); // the guard was given back
 }
 
