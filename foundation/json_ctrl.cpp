@@ -166,31 +166,61 @@ std::string CjsonCtrl::ConvertValue(const Json::Value& value, int nValType, bool
     }
 }
 
+bool CjsonCtrl::IsReadableRoot(const Json::Value& root, const std::string& strTree,
+                               const std::string& strValue, int nType, int nValType)
+{
+    if (!root.isObject() && !root.isArray() && !root.isNull()) {
+        LOG_PRINT(LOG_ERROR,
+                  "[%s] root is empty. Information : json_Tree (%s), json_Value (%s), type (%d), "
+                  "valType (%d)",
+                  "CjsonCtrl::JsonValue", strTree.c_str(), strValue.c_str(), nType, nValType);
+        return false;
+    }
+    return true;
+}
+
+std::string CjsonCtrl::ReadRootMember(const Json::Value& root, const std::string& strKey,
+                                      int nValType)
+{
+    const Json::Value& value = root[strKey];
+    if (nValType == JSON_VAL_INT_OR_NULL) {
+        return value.isNull() ? "NULL" : Format("%d", value.asInt());
+    }
+    bool bKnown = true;
+    std::string strResult = ConvertValue(value, nValType, bKnown);
+    return bKnown ? strResult : "0|";
+}
+
+std::string CjsonCtrl::RootMember(const Json::Value& root, const std::string& strKey, int nValType)
+{
+    if (!IsReadableRoot(root, "", strKey, JSON_TYPE_ROOT_MEMBER, nValType)) {
+        return std::string();
+    }
+    return ReadRootMember(root, strKey, nValType);
+}
+
+Json::Value CjsonCtrl::TakeRoot()
+{
+    Json::Value root(std::move(m_Root));
+    m_Root = Json::Value();
+    return root;
+}
+
 std::string CjsonCtrl::JsonValue(const std::string& strTree, const std::string& strValue, int nType,
                                  int nValType)
 {
     // Reads go through the const interface: a missing key yields null and
     // never adds a member that a later count or list code would see.
     const Json::Value& root = m_Root;
-    if (!root.isObject() && !root.isArray() && !root.isNull()) {
-        LOG_PRINT(LOG_ERROR,
-                  "[%s] root is empty. Information : json_Tree (%s), json_Value (%s), type (%d), "
-                  "valType (%d)",
-                  "CjsonCtrl::JsonValue", strTree.c_str(), strValue.c_str(), nType, nValType);
+    if (!IsReadableRoot(root, strTree, strValue, nType, nValType)) {
         return std::string();
     }
 
     bool bKnown = true;
     std::string strResult;
     switch (nType) {
-    case JSON_TYPE_ROOT_MEMBER: {
-        const Json::Value& value = root[strValue];
-        if (nValType == JSON_VAL_INT_OR_NULL) {
-            return value.isNull() ? "NULL" : Format("%d", value.asInt());
-        }
-        strResult = ConvertValue(value, nValType, bKnown);
-        return bKnown ? strResult : "0|";
-    }
+    case JSON_TYPE_ROOT_MEMBER:
+        return ReadRootMember(root, strValue, nValType);
     case JSON_TYPE_TREE_MEMBER: {
         const Json::Value& value = root[strTree][strValue];
         if (nValType == JSON_VAL_TEXT) {

@@ -65,6 +65,15 @@ public:
     std::string JsonValue(const std::string& strTree, const std::string& strValue, int nType,
                           int nValType);
 
+    // Member strKey of an already parsed value, as JsonValue reads root
+    // members (code 14) of its own root: the same conversions, the same
+    // refusals, and the same log line when root is a scalar. For callers
+    // that keep parsed parts of a document instead of their texts.
+    static std::string RootMember(const Json::Value& root, const std::string& strKey, int nValType);
+
+    // Hands the parsed root over to the caller (root is null afterwards).
+    Json::Value TakeRoot();
+
     // Appends the texts collected by the list codes (17, 30, 31).
     void GetArray(std::vector<std::string>& vecOut) const;
 
@@ -98,6 +107,11 @@ public:
 private:
     static bool Parse(const std::string& strText, Json::Value& out, std::string& strErrors);
     static std::string ConvertValue(const Json::Value& value, int nValType, bool& bKnown);
+    // False (logged) when root is a scalar, which no reading code can read.
+    static bool IsReadableRoot(const Json::Value& root, const std::string& strTree,
+                               const std::string& strValue, int nType, int nValType);
+    static std::string ReadRootMember(const Json::Value& root, const std::string& strKey,
+                                      int nValType);
 
     Json::Value m_Document;
     Json::Value m_Current;

@@ -560,24 +560,18 @@ void CPrintBase::GetDiscountAmtInfo(int& nPointSum, int& nGiftCardSum, int& nTak
         LOG_PRINT(LOG_ERROR, "[%s] PrintData NULL Pointer", pszTag);
         return;
     }
-    const std::vector<std::string>& vecDiscounts = m_pPrintData->GetDiscounts();
+    const std::vector<Json::Value>& vecDiscounts = m_pPrintData->GetDiscountValues();
     for (size_t i = 0; i < vecDiscounts.size(); ++i) {
-        CjsonCtrl json;
-        if (!json.SetRecvDataLocal(vecDiscounts[i], 0, 0)) {
-            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Discounts Fail... Index [%d]", pszTag,
-                      static_cast<int>(i));
-            continue;
-        }
+        const Json::Value& discount = vecDiscounts[i];
         std::string strType;
         int nAmt = 0;
         int nCompanyAmt = 0;
         // A member of a type that cannot be read drops this discount only.
         try {
-            strType = json.JsonValue("", "type", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
-            nAmt = ToInt(json.JsonValue("", "amt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT));
+            strType = CjsonCtrl::RootMember(discount, "type", JSON_VAL_STRING);
+            nAmt = ToInt(CjsonCtrl::RootMember(discount, "amt", JSON_VAL_INT));
             if (strType == "MEMBERSHIP_COUPON") {
-                nCompanyAmt =
-                    ToInt(json.JsonValue("", "companyAmt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT));
+                nCompanyAmt = ToInt(CjsonCtrl::RootMember(discount, "companyAmt", JSON_VAL_INT));
             }
         } catch (const std::exception& e) {
             LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Discounts Index [%d]", pszTag, e.what(),
@@ -604,32 +598,47 @@ void CPrintBase::GetMenuOptionsInfo(const std::vector<std::string>& vecOptions,
                                     std::vector<PrintOptionInfo>& vecRecords,
                                     std::vector<std::string>& vecGroups)
 {
-    const char* pszTag = "CPrintBase::GetMenuOptionsInfo";
     for (size_t i = 0; i < vecOptions.size(); ++i) {
         CjsonCtrl json;
         if (!json.SetRecvDataLocal(vecOptions[i], 0, 0)) {
-            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Options Fail... Index [%d]", pszTag,
-                      static_cast<int>(i));
+            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Options Fail... Index [%d]",
+                      "CPrintBase::GetMenuOptionsInfo", static_cast<int>(i));
             continue;
         }
-        PrintOptionInfo record;
-        try {
-            record.strName = json.JsonValue("", "name", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
-            record.strCnt = json.JsonValue("", "cnt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
-            record.strTotAmt = json.JsonValue("", "totAmt", JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
-            record.strGroupName =
-                json.JsonValue("", "groupName", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
-        } catch (const std::exception& e) {
-            LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Options Index [%d]", pszTag, e.what(),
-                      static_cast<int>(i));
-            continue;
-        }
-        if (record.strGroupName.empty()) {
-            record.strGroupName = OPTION_GROUP_NAME_EMPTY;
-        }
-        if (std::find(vecGroups.begin(), vecGroups.end(), record.strGroupName) == vecGroups.end()) {
-            vecGroups.push_back(record.strGroupName);
-        }
-        vecRecords.push_back(std::move(record));
+        AddMenuOption(json.Root(), i, vecRecords, vecGroups);
     }
+}
+
+void CPrintBase::GetMenuOptionsInfo(const Json::Value& options,
+                                    std::vector<PrintOptionInfo>& vecRecords,
+                                    std::vector<std::string>& vecGroups)
+{
+    size_t i = 0;
+    for (const Json::Value& option : options) {
+        AddMenuOption(option, i++, vecRecords, vecGroups);
+    }
+}
+
+void CPrintBase::AddMenuOption(const Json::Value& option, size_t nIndex,
+                               std::vector<PrintOptionInfo>& vecRecords,
+                               std::vector<std::string>& vecGroups)
+{
+    PrintOptionInfo record;
+    try {
+        record.strName = CjsonCtrl::RootMember(option, "name", JSON_VAL_STRING);
+        record.strCnt = CjsonCtrl::RootMember(option, "cnt", JSON_VAL_INT);
+        record.strTotAmt = CjsonCtrl::RootMember(option, "totAmt", JSON_VAL_INT);
+        record.strGroupName = CjsonCtrl::RootMember(option, "groupName", JSON_VAL_STRING);
+    } catch (const std::exception& e) {
+        LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Options Index [%d]",
+                  "CPrintBase::GetMenuOptionsInfo", e.what(), static_cast<int>(nIndex));
+        return;
+    }
+    if (record.strGroupName.empty()) {
+        record.strGroupName = OPTION_GROUP_NAME_EMPTY;
+    }
+    if (std::find(vecGroups.begin(), vecGroups.end(), record.strGroupName) == vecGroups.end()) {
+        vecGroups.push_back(record.strGroupName);
+    }
+    vecRecords.push_back(std::move(record));
 }

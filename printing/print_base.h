@@ -10,6 +10,10 @@ class CPrintData;
 class CPrinterCommunicate;
 class CPrinterSetting;
 
+namespace Json {
+class Value;
+}
+
 // Kinds of service derived from an order (GetEnumServiceType). 1 to 4 are the
 // pickup kinds, 5 to 7 the delivery kinds.
 enum EPrintServiceType
@@ -211,9 +215,13 @@ public:
                             std::vector<int>& vecServiceCoupons, std::vector<int>& vecOwnerCoupons,
                             int& nOtherSum);
 
-    // Files the option element texts of one menu into records (in order) and
-    // distinct group names (in order of first appearance).
+    // Files the options of one menu into records (in order) and distinct
+    // group names (in order of first appearance): from the option element
+    // texts, or from the menu's parsed "options" member (its elements).
     static void GetMenuOptionsInfo(const std::vector<std::string>& vecOptions,
+                                   std::vector<PrintOptionInfo>& vecRecords,
+                                   std::vector<std::string>& vecGroups);
+    static void GetMenuOptionsInfo(const Json::Value& options,
                                    std::vector<PrintOptionInfo>& vecRecords,
                                    std::vector<std::string>& vecGroups);
 
@@ -237,6 +245,11 @@ protected:
     CPrinterSetting* m_pSetting = nullptr;
 
 private:
+    // One parsed option element into the records; nIndex names it in the
+    // log line of an element that cannot be read.
+    static void AddMenuOption(const Json::Value& option, size_t nIndex,
+                              std::vector<PrintOptionInfo>& vecRecords,
+                              std::vector<std::string>& vecGroups);
     // The wrap of one line of text (no line breaks in it), appended to pInfo.
     static void WrapParagraph(const std::string& strText, int bRightAlign, PrintDataInfo* pInfo,
                               int bIndent);

@@ -63,14 +63,39 @@ void ExpandLineBreaks(std::string& strText)
     strText.swap(strOut);
 }
 
+// Styled texts of values, once per list.
+const std::vector<std::string>& TextsOf(const std::vector<Json::Value>& vecValues,
+                                        std::vector<std::string>& vecTexts, bool& bMade)
+{
+    if (!bMade) {
+        vecTexts.clear();
+        vecTexts.reserve(vecValues.size());
+        for (const Json::Value& value : vecValues) {
+            vecTexts.push_back(CjsonCtrl::StyledText(value));
+        }
+        bMade = true;
+    }
+    return vecTexts;
+}
+
 } // namespace
+
+const std::vector<std::string>& CPrintData::GetMenus() const
+{
+    return TextsOf(m_vecMenuValues, m_vecMenus, m_bMenuTexts);
+}
+
+const std::vector<std::string>& CPrintData::GetDiscounts() const
+{
+    return TextsOf(m_vecDiscountValues, m_vecDiscounts, m_bDiscountTexts);
+}
 
 std::string CPrintData::GetMenu(int nIndex) const
 {
     if (nIndex < 0 || nIndex >= GetMenuCount()) {
         return {};
     }
-    return m_vecMenus[static_cast<size_t>(nIndex)];
+    return GetMenus()[static_cast<size_t>(nIndex)];
 }
 
 std::string CPrintData::GetDiscount(int nIndex) const
@@ -78,7 +103,7 @@ std::string CPrintData::GetDiscount(int nIndex) const
     if (nIndex < 0 || nIndex >= GetDiscountCount()) {
         return {};
     }
-    return m_vecDiscounts[static_cast<size_t>(nIndex)];
+    return GetDiscounts()[static_cast<size_t>(nIndex)];
 }
 
 void CPrintData::ReadStoreData()
@@ -207,26 +232,34 @@ int CPrintData::SetJsonData(const std::string* pText)
         }
         return nValType == JSON_VAL_INT ? std::string("0") : std::string();
     };
-    auto readList = [&](const char* pszKey, std::vector<std::string>& vecOut) {
-        const Json::Value& list = json.Root()[pszKey];
-        if (!list.isNull() && !list.isArray()) {
-            LOG_PRINT(LOG_WARN, "[%s] Member [%s] Is Not A List, Read As Missing",
-                      "CPrintData::SetJsonData", pszKey);
-            return;
-        }
-        json.JsonValue(pszKey, "", JSON_TYPE_LIST_TREE, 0);
-        json.GetArray(vecOut);
-    };
     for (const SStringMember& member : kStringMembers) {
         this->*member.pField = readMember(member.pszKey, JSON_VAL_STRING);
     }
     for (const SStringMember& member : kAmountMembers) {
         this->*member.pField = readMember(member.pszKey, JSON_VAL_INT);
     }
+    // The lists are taken out of the parsed order whole, element by
+    // element, so the documents read them without another parse.
+    Json::Value order = json.TakeRoot();
+    auto readList = [&](const char* pszKey, std::vector<Json::Value>& vecOut) {
+        vecOut.clear();
+        Json::Value& list = order[pszKey];
+        if (!list.isNull() && !list.isArray()) {
+            LOG_PRINT(LOG_WARN, "[%s] Member [%s] Is Not A List, Read As Missing",
+                      "CPrintData::SetJsonData", pszKey);
+            return;
+        }
+        vecOut.reserve(list.size());
+        for (Json::Value& element : list) {
+            vecOut.push_back(std::move(element));
+        }
+    };
+    readList("menus", m_vecMenuValues);
+    readList("discounts", m_vecDiscountValues);
     m_vecMenus.clear();
     m_vecDiscounts.clear();
-    readList("menus", m_vecMenus);
-    readList("discounts", m_vecDiscounts);
+    m_bMenuTexts = false;
+    m_bDiscountTexts = false;
     m_bSetJsonData = 1;
     return E_RESULT_OK;
 }

@@ -1,7 +1,8 @@
 // One order as the printed documents read it: the order's JSON members as
-// text, its menus and discounts as JSON texts, and the shop's own data.
+// text, its menus and discounts parsed once, and the shop's own data.
 #pragma once
 
+#include <json/value.h>
 #include <string>
 #include <vector>
 
@@ -74,14 +75,20 @@ public:
     std::string GetDiscountAmt() const { return m_strDiscountAmt; }
     std::string GetPayAmt() const { return m_strPayAmt; }
 
-    // One JSON text per element of the order's menus / discounts, in order;
-    // each parses again on its own. An index out of range gives "".
-    int GetMenuCount() const { return static_cast<int>(m_vecMenus.size()); }
+    // The elements of the order's menus / discounts as parsed, in order:
+    // what the documents read, so that no document parses JSON text again.
+    const std::vector<Json::Value>& GetMenuValues() const { return m_vecMenuValues; }
+    const std::vector<Json::Value>& GetDiscountValues() const { return m_vecDiscountValues; }
+
+    // The same elements as styled JSON texts, made on first use (for
+    // callers that pass them on as text). An index out of range gives "".
+    // Not for use from two threads at once.
+    int GetMenuCount() const { return static_cast<int>(m_vecMenuValues.size()); }
     std::string GetMenu(int nIndex) const;
-    const std::vector<std::string>& GetMenus() const { return m_vecMenus; }
-    int GetDiscountCount() const { return static_cast<int>(m_vecDiscounts.size()); }
+    const std::vector<std::string>& GetMenus() const;
+    int GetDiscountCount() const { return static_cast<int>(m_vecDiscountValues.size()); }
     std::string GetDiscount(int nIndex) const;
-    const std::vector<std::string>& GetDiscounts() const { return m_vecDiscounts; }
+    const std::vector<std::string>& GetDiscounts() const;
 
 private:
     void ReadStoreData();
@@ -128,6 +135,11 @@ private:
     std::string m_strDiscountAmt;
     std::string m_strPayAmt;
 
-    std::vector<std::string> m_vecMenus;
-    std::vector<std::string> m_vecDiscounts;
+    std::vector<Json::Value> m_vecMenuValues;
+    std::vector<Json::Value> m_vecDiscountValues;
+    // Texts of the values above, filled by the first GetMenus / GetDiscounts.
+    mutable std::vector<std::string> m_vecMenus;
+    mutable std::vector<std::string> m_vecDiscounts;
+    mutable bool m_bMenuTexts = false;
+    mutable bool m_bDiscountTexts = false;
 };

@@ -36,7 +36,7 @@ struct SMenuLine
 {
     std::string strName;
     std::string strCnt;
-    std::vector<std::string> vecOptions; // option element texts
+    const Json::Value* pOptions = nullptr; // the menu's "options" member
 };
 
 // A scalar member as text. Orders come from outside: a number where text
@@ -88,18 +88,30 @@ std::string WholeChars(const std::string& strText)
     return strText;
 }
 
-// Parses one menu element; false when it is not a JSON object.
-bool ReadMenuLine(const std::string& strMenu, SMenuLine& line)
+// Reads one parsed menu element; false when it is not a JSON object.
+bool ReadMenuLine(const Json::Value& menu, SMenuLine& line)
 {
-    CjsonCtrl json;
-    if (!json.SetRecvDataLocal(strMenu, 0, 0) || !json.Root().isObject()) {
+    if (!menu.isObject()) {
         return false;
     }
-    line.strName = WholeChars(MemberText(json.Root(), "menuName", ""));
-    line.strCnt = WholeChars(MemberText(json.Root(), "cnt", "0"));
-    json.JsonValue("options", "", JSON_TYPE_LIST_TREE, JSON_VAL_STRING);
-    json.GetArray(line.vecOptions);
+    line.strName = WholeChars(MemberText(menu, "menuName", ""));
+    line.strCnt = WholeChars(MemberText(menu, "cnt", "0"));
+    line.pOptions = &menu["options"];
     return true;
+}
+
+// Menu element texts parsed one by one; a text that does not parse gives
+// null, which no reader takes for a menu.
+std::vector<Json::Value> ParseMenus(const std::vector<std::string>& vecMenus)
+{
+    std::vector<Json::Value> vecValues;
+    vecValues.reserve(vecMenus.size());
+    for (const std::string& strMenu : vecMenus) {
+        CjsonCtrl json;
+        json.SetRecvDataLocal(strMenu, 0, 0);
+        vecValues.push_back(json.TakeRoot());
+    }
+    return vecValues;
 }
 
 } // namespace
@@ -216,7 +228,7 @@ int CPrintOrderSheet::StartPrintOrderSheet()
         return 1;
     }
     std::vector<int> vecWidths;
-    const std::vector<std::string>& vecMenus = m_pPrintData->GetMenus();
+    const std::vector<Json::Value>& vecMenus = m_pPrintData->GetMenuValues();
     GetOrderSheetMenusLineCharacter(&vecWidths, vecMenus);
     return PrintOrderSheetMenus(&vecWidths, vecMenus);
 }
@@ -418,6 +430,18 @@ int CPrintOrderSheet::PrintTail()
 int CPrintOrderSheet::GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
                                                       const std::vector<std::string>& vecMenus)
 {
+    return GetOrderSheetMenusLineCharacter(pWidths, ParseMenus(vecMenus));
+}
+
+int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
+                                           const std::vector<std::string>& vecMenus)
+{
+    return PrintOrderSheetMenus(pWidths, ParseMenus(vecMenus));
+}
+
+int CPrintOrderSheet::GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
+                                                      const std::vector<Json::Value>& vecMenus)
+{
     const bool bLarge = m_pSetting->GetMenunameSize() == E_PRINT_SIZE_LARGE;
     const int nMin = bLarge ? m_nQuantityMinLarge : m_nQuantityMin;
     const int nMax = bLarge ? m_nQuantityMaxLarge : m_nQuantityMax;
@@ -446,7 +470,7 @@ int CPrintOrderSheet::GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
 }
 
 int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
-                                           const std::vector<std::string>& vecMenus)
+                                           const std::vector<Json::Value>& vecMenus)
 {
     const char* pszName = "CPrintOrderSheet::PrintOrderSheetMenus";
     const int nMenunameSize = m_pSetting->GetMenunameSize();
@@ -479,7 +503,7 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
         std::vector<PrintOptionInfo> vecRecords;
         std::vector<std::string> vecGroups;
         try {
-            GetMenuOptionsInfo(line.vecOptions, vecRecords, vecGroups);
+            GetMenuOptionsInfo(*line.pOptions, vecRecords, vecGroups);
         } catch (const std::exception& e) {
             // Options of a wrong JSON type: the menu row stands without them.
             LOG_PRINT(LOG_ERROR, "[%s:%d] Options Fail... Index [%d] [%s]", pszName, 71,

@@ -4,6 +4,7 @@
 
 #include "printing/print_base.h"
 
+#include <json/value.h>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,17 @@ public:
     int GetPrintCopies();
     // The body of one copy (no init, no cut). 0, or 1 when a piece failed.
     int StartPrintOrderSheet();
-    // [name column width, quantity column width] for the menus; the name
-    // column always has an even width. 0.
+    // [name column width, quantity column width] for the menus (parsed
+    // elements, or their texts); the name column always has an even width.
+    // 0.
+    int GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
+                                        const std::vector<Json::Value>& vecMenus);
     int GetOrderSheetMenusLineCharacter(std::vector<int>* pWidths,
                                         const std::vector<std::string>& vecMenus);
     // The menu block: heading, rule, each menu with its options grouped.
     // Nothing in it aborts the copy. 0.
+    int PrintOrderSheetMenus(const std::vector<int>* pWidths,
+                             const std::vector<Json::Value>& vecMenus);
     int PrintOrderSheetMenus(const std::vector<int>* pWidths,
                              const std::vector<std::string>& vecMenus);
 

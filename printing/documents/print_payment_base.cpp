@@ -33,19 +33,19 @@ struct SPaymentMenu
     std::string strName;
     int nCnt = 0;
     int nAmt = 0;
-    std::vector<std::string> vecOptions;
+    const Json::Value* pOptions = nullptr; // the menu's "options" member
 };
 
 // A member that should be text; a number in its place is printed as its
 // decimal text, anything else as "".
-std::string MemberText(CjsonCtrl& json, const char* pszKey)
+std::string MemberText(const Json::Value& menu, const char* pszKey)
 {
     try {
-        return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+        return CjsonCtrl::RootMember(menu, pszKey, JSON_VAL_STRING);
     } catch (const std::exception&) {
     }
     try {
-        return json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, JSON_VAL_INT);
+        return CjsonCtrl::RootMember(menu, pszKey, JSON_VAL_INT);
     } catch (const std::exception&) {
     }
     return std::string();
@@ -54,31 +54,28 @@ std::string MemberText(CjsonCtrl& json, const char* pszKey)
 // A member that should be a whole number. A real is truncated, a number
 // beyond the int range held to it, a text read by its leading digits
 // ("1000" is 1000, "abc" 0); anything else is 0.
-int MemberNumber(CjsonCtrl& json, const char* pszKey)
+int MemberNumber(const Json::Value& menu, const char* pszKey)
 {
     static const int kConversions[] = {JSON_VAL_INT, JSON_VAL_DOUBLE, JSON_VAL_STRING};
     for (int nValType : kConversions) {
         try {
-            return CPrintPaymentBase::ToAmount(
-                json.JsonValue("", pszKey, JSON_TYPE_ROOT_MEMBER, nValType));
+            return CPrintPaymentBase::ToAmount(CjsonCtrl::RootMember(menu, pszKey, nValType));
         } catch (const std::exception&) {
         }
     }
     return 0;
 }
 
-// Parses one menu element; false when it is not a JSON object.
-bool ReadPaymentMenu(const std::string& strText, SPaymentMenu& menu)
+// Reads one parsed menu element; false when it is not a JSON object.
+bool ReadPaymentMenu(const Json::Value& value, SPaymentMenu& menu)
 {
-    CjsonCtrl json;
-    if (!json.SetRecvDataLocal(strText, 0, 1) || !json.Root().isObject()) {
+    if (!value.isObject()) {
         return false;
     }
-    menu.strName = MemberText(json, "menuName");
-    menu.nCnt = MemberNumber(json, "cnt");
-    menu.nAmt = MemberNumber(json, "amt");
-    json.JsonValue("options", "", JSON_TYPE_LIST_TREE, 0);
-    json.GetArray(menu.vecOptions);
+    menu.strName = MemberText(value, "menuName");
+    menu.nCnt = MemberNumber(value, "cnt");
+    menu.nAmt = MemberNumber(value, "amt");
+    menu.pOptions = &value["options"];
     return true;
 }
 
@@ -307,6 +304,20 @@ std::string CPrintPaymentBase::GetOwnerMemo()
 int CPrintPaymentBase::GetPaymentLineMenusCharacter(std::vector<int>& vecWidths,
                                                     const std::vector<std::string>& vecMenus)
 {
+    // Texts from outside the order data (tests): each parsed on its own; a
+    // text that does not parse is null, which no reader takes for a menu.
+    std::vector<Json::Value> vecValues;
+    for (const std::string& strMenu : vecMenus) {
+        CjsonCtrl json;
+        json.SetRecvDataLocal(strMenu, 0, 1);
+        vecValues.push_back(json.TakeRoot());
+    }
+    return GetParsedMenusLineCharacter(vecWidths, vecValues);
+}
+
+int CPrintPaymentBase::GetParsedMenusLineCharacter(std::vector<int>& vecWidths,
+                                                   const std::vector<Json::Value>& vecMenus)
+{
     const bool bLarge = IsLargeMenuName();
     const int nQtyMax = bLarge ? m_nLargeQty : m_nQtyMax;
     const int nAmtMax = bLarge ? m_nLargeAmt : m_nAmtMax;
@@ -336,7 +347,7 @@ int CPrintPaymentBase::GetPaymentLineMenusCharacter(std::vector<int>& vecWidths,
 }
 
 int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
-                                         const std::vector<std::string>& vecMenus)
+                                         const std::vector<Json::Value>& vecMenus)
 {
     const std::string strTag = Tag("PrintPaymentMenus");
     const int nMenuSize = m_pSetting->GetMenunameSize();
@@ -375,7 +386,7 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
 
         std::vector<PrintOptionInfo> vecRecords;
         std::vector<std::string> vecGroups;
-        GetMenuOptionsInfo(menu.vecOptions, vecRecords, vecGroups);
+        GetMenuOptionsInfo(*menu.pOptions, vecRecords, vecGroups);
         // Options print group by group, whatever order the order lists them in.
         for (const std::string& strGroup : vecGroups) {
             const bool bHeading =
@@ -408,9 +419,9 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
 
 int CPrintPaymentBase::PrintPaymentMenusInfo()
 {
-    const std::vector<std::string>& vecMenus = m_pPrintData->GetMenus();
+    const std::vector<Json::Value>& vecMenus = m_pPrintData->GetMenuValues();
     std::vector<int> vecWidths;
-    GetPaymentLineMenusCharacter(vecWidths, vecMenus);
+    GetParsedMenusLineCharacter(vecWidths, vecMenus);
     PrintPaymentMenus(vecWidths, vecMenus);
     return 0;
 }

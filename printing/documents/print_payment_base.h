@@ -6,6 +6,7 @@
 #include "printing/print_base.h"
 
 #include <functional>
+#include <json/value.h>
 #include <string>
 #include <vector>
 
@@ -91,11 +92,14 @@ protected:
     // Nothing in it stops the copy; 0.
     int PrintPaymentMenusInfo();
     // [name, quantity, amount] widths measured on the menus' own quantity
-    // and amount texts (options do not take part); 0.
+    // and amount texts (options do not take part), from the parsed menu
+    // elements or their texts; 0.
+    int GetParsedMenusLineCharacter(std::vector<int>& vecWidths,
+                                    const std::vector<Json::Value>& vecMenus);
     int GetPaymentLineMenusCharacter(std::vector<int>& vecWidths,
                                      const std::vector<std::string>& vecMenus);
     int PrintPaymentMenus(const std::vector<int>& vecWidths,
-                          const std::vector<std::string>& vecMenus);
+                          const std::vector<Json::Value>& vecMenus);
 
     // Coupon and discount rows with their rules, then the total; only logs.
     void PrintPaymentDiscountAndTotal();
