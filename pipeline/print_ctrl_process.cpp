@@ -139,6 +139,12 @@ private:
     std::unique_ptr<CPrinterCommunicate> NewPrinter();
     // The agent pop-up of a settings problem.
     void SendNotifyPopup(const char* pszName, int nNotifyType, const char* pszMessage);
+    // Closes the port of printer nIndex; a printer that did not take all
+    // of the job has not printed it: FAIL_PRINT, reported unless the job
+    // had failed already (nPrinterFail).
+    int ClosePrinter(CPrinterCommunicate& printer, int nIndex, int nPrinterFail,
+                     const std::string& strPrinterName, const char* pszText,
+                     const std::string* pLastNo);
     // Counts an open-failure pass; the fifth sends the level-1 report.
     void CountOpenFailure(const char* pszName, const std::string& strText,
                           const std::string* pFirstNo);
@@ -164,6 +170,30 @@ void CPrintJob::SendNotifyPopup(const char* pszName, int nNotifyType, const char
     if (nResult != 1) {
         LOG_PRINT(LOG_ERROR, "[%s] NOTIFY_MESSAGE RequestJob Fail... Error [%d]", pszName, nResult);
     }
+}
+
+int CPrintJob::ClosePrinter(CPrinterCommunicate& printer, int nIndex, int nPrinterFail,
+                            const std::string& strPrinterName, const char* pszText,
+                            const std::string* pLastNo)
+{
+    const char* const pszName = "CPrintCtrlProcess::ClosePrinter";
+    int nClose = printer.PrinterClose();
+    if (nClose == 0) {
+        return 0;
+    }
+    if (nPrinterFail != 0) {
+        return FAIL_PRINT;
+    }
+    LOG_PRINT(LOG_ERROR, "[%s] 프린터(%d) 닫기 실패 [%d], the printer did not take the job",
+              pszName, nIndex + 1, nClose);
+    if (pLastNo != nullptr) {
+        m_pContext->pToast->ToastPush(0, "[%s] %s 출력 실패 (%s)\r\nNo : %s", pszName,
+                                      strPrinterName.c_str(), pszText, pLastNo->c_str());
+    } else {
+        m_pContext->pToast->ToastPush(0, "[%s] %s 출력 실패 (%s)", pszName, strPrinterName.c_str(),
+                                      pszText);
+    }
+    return FAIL_PRINT;
 }
 
 void CPrintJob::CountOpenFailure(const char* pszName, const std::string& strText,
@@ -371,6 +401,8 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                                     strPrinterName.c_str(), pszText, strLastNo.c_str());
                     LOG_PRINT(LOG_ERROR, "[%s] PrinterCommunicate Printer_Send_End", pszName);
                 }
+                nPrinterFail |=
+                    ClosePrinter(*pPrinter, i, nPrinterFail, strPrinterName, pszText, &strLastNo);
                 if (nPrinterFail == 0) {
                     LOG_PRINT(LOG_DEBUG, "[%s] Printer(%d) Success. Delete Try List", pszName,
                               i + 1);
@@ -495,6 +527,8 @@ int CPrintJob::PrintSalesData(const std::string& strData, int nPrintType, int nM
                                     strPrinterName.c_str(), pszText);
                     LOG_PRINT(LOG_ERROR, "[%s] PrinterCommunicate Printer_Send_End", pszName);
                 }
+                nPrinterFail |=
+                    ClosePrinter(*pPrinter, i, nPrinterFail, strPrinterName, pszText, nullptr);
                 if (nPrinterFail == 0) {
                     LOG_PRINT(LOG_DEBUG, "[%s] Printer(%d) Success. Delete Try List", pszName,
                               i + 1);

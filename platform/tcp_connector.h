@@ -10,6 +10,7 @@ namespace platform {
 
 constexpr int TCP_ERROR_TIMEOUT = 110;    // ETIMEDOUT
 constexpr int TCP_ERROR_PEER_CLOSED = 32; // EPIPE: the peer closed its side
+constexpr int TCP_ERROR_RESET = 104;      // ECONNRESET: the peer reset the connection
 
 class CTcpConnector
 {
@@ -41,23 +42,37 @@ public:
     int WaitConnected(int nTimeoutMs, bool bWaitFullOnError);
 
     int SetReceiveTimeout(int nMilliseconds);
+    // SO_SNDBUF: how much may wait in the kernel for the peer.
+    int SetSendBuffer(int nBytes);
 
     // One send call (no SIGPIPE). Returns 0 or errno; nSent what went out.
     int Send(const void* pData, size_t nSize, size_t& nSent);
+
+    // Sends all of it, waiting while the peer takes the bytes: fails with
+    // TCP_ERROR_TIMEOUT once no byte has gone out for nStallMs (a peer that
+    // has stopped reading), otherwise 0 or errno. nSent what went out.
+    int SendAll(const void* pData, size_t nSize, int nStallMs, size_t& nSent);
 
     // One receive call honouring the receive time-out: 0 (nReceived 0 on
     // time-out), TCP_ERROR_PEER_CLOSED at end of stream, or errno.
     int Receive(void* pBuffer, size_t nSize, size_t& nReceived);
 
-    // Half-closes the sending side, then waits until the peer has
-    // acknowledged every byte sent or closed its side, at most nTimeoutMs,
-    // reading and dropping what the peer still sends (unread input would
-    // turn the close into a reset). Then closes. Returns 0 or
-    // TCP_ERROR_TIMEOUT (closed all the same).
-    int ShutdownAndClose(int nTimeoutMs);
+    // Half-closes the sending side and waits for the peer to take every
+    // byte sent and to end its side, reading and dropping what it still
+    // sends (unread input would turn our close into a reset). The wait
+    // goes on as long as the peer keeps acknowledging bytes; it fails with
+    // TCP_ERROR_TIMEOUT once nothing more was acknowledged for nStallMs,
+    // and with TCP_ERROR_RESET when the peer resets (it closed with bytes
+    // unread). With everything acknowledged, the peer's close is awaited
+    // nCloseGraceMs; a peer that keeps the connection open is not a
+    // failure. Then closes. Returns 0 or the failure (closed all the same).
+    int ShutdownAndClose(int nStallMs, int nCloseGraceMs = 1000);
 
     // Closes at once (no shutdown).
     void Close();
+    // Closes at once and drops what is unsent (a reset instead of an
+    // orderly end), for a connection already given up.
+    void AbortClose();
 
 private:
     int m_hSocket = -1;

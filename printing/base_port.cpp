@@ -31,6 +31,11 @@ int CBasePort::SendData(const char* pData, int nSize, int bFlush)
         LOG_PRINT(LOG_ERROR, "[%s] Input Param Zero Size!!!", pszTag);
         return 7;
     }
+    if (m_nSendFailed != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] Refused... an earlier write of this job failed [%d] Size [%d]",
+                  pszTag, m_nSendFailed, nSize);
+        return m_nSendFailed;
+    }
     // One call carries at most the buffer's capacity; the command layer
     // never passes more. Anything beyond is cut rather than overrun.
     if (nSize > MAX_BUFFERED) {
@@ -46,6 +51,7 @@ int CBasePort::SendData(const char* pData, int nSize, int bFlush)
         if (nResult != 0) {
             LOG_PRINT(LOG_ERROR, "[%s] SendCurrentMemoryPrintData Fail... Size [%d]", pszTag,
                       nLength);
+            m_nSendFailed = nResult;
             return nResult;
         }
     }
@@ -59,6 +65,7 @@ int CBasePort::SendData(const char* pData, int nSize, int bFlush)
     ClearSendBuffer();
     if (nResult != 0) {
         LOG_PRINT(LOG_ERROR, "[%s] SendCurrentMemoryPrintData Fail... Size [%d]", pszTag, nLength);
+        m_nSendFailed = nResult;
         return nResult;
     }
     return 0;

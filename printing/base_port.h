@@ -18,10 +18,17 @@ public:
     virtual int OpenPort() = 0;
     virtual int InitializePort() = 0;
     // Buffers pData; writes the buffer out first when the new data does
-    // not fit, and after buffering when bFlush. 0 or 3, 4, 5, 7.
+    // not fit, and after buffering when bFlush. 0 or 3, 4, 5, 7. Once a
+    // write to the device has failed, every later call fails with that
+    // write's code until the port is closed: the bytes of the failed write
+    // are gone, and a job that went on would print with a hole in it.
     virtual int SendData(const char* pData, int nSize, int bFlush);
-    // Always 0.
+    // 0; 3 when the device did not take all of the job's bytes (the job
+    // has not been printed). Ends the failed state of SendData.
     virtual int ClosePort() = 0;
+
+    // The code of the write that failed in this job, 0 while none has.
+    int SendFailed() const { return m_nSendFailed; }
 
     // Set by the command layer at the end of a job (the serial receive
     // thread stops after the next transmit-empty event).
@@ -41,8 +48,10 @@ protected:
     virtual const char* SendDataTag() const = 0;
 
     void ClearSendBuffer();
+    void ClearSendFailure() { m_nSendFailed = 0; }
 
     char m_szSendBuffer[SEND_BUFFER_SIZE] = {};
     int m_nSendLength = 0;
+    int m_nSendFailed = 0;
     std::atomic<int> m_nEndOfJob{0}; // read by the serial receive thread
 };

@@ -153,6 +153,8 @@ int CPrinterCommunicate::Printer_Send_Msg(const char* pszText, int nLineFeed, in
             bAccepted = true;
         } else {
             LOG_PRINT(LOG_ERROR, "[%s] Printer_SendData Fail... [%.*s]", pszTag, nUsed, piece);
+            bAccepted = false;
+            break;
         }
     }
     if (bAccepted && nLineFeed > 0) {
@@ -209,11 +211,13 @@ int CPrinterCommunicate::Printer_Send_End()
     return nResult;
 }
 
-void CPrinterCommunicate::PrinterClose()
+int CPrinterCommunicate::PrinterClose()
 {
+    int nResult = 0;
     if (m_pPort) {
-        m_pPort->ClosePort();
+        nResult = m_pPort->ClosePort();
         m_pPort.reset();
     }
     IsSuccessOpenPrinter = 0;
+    return nResult;
 }

@@ -31,7 +31,9 @@ public:
     // ESC @ (buffered).
     int Printer_Send_Init();
     // ESC ! nMode, ESC a nJustify, the text (CP949 bytes), then nLineFeed
-    // CR LF. Failed pieces are logged, not returned.
+    // CR LF. A failed piece is logged, not returned; the rest of the text
+    // and its line feeds are not sent (the port refuses them until it is
+    // closed, and the job fails at its next checked step).
     int Printer_Send_Msg(const char* pszText, int nLineFeed, int nMode, int nJustify);
     // nCount CR LF (buffered); 7 from 130 on.
     int Printer_Send_LineFeed(int nCount);
@@ -39,8 +41,10 @@ public:
     int Printer_CutPaper(int nCount);
     // Ends the job: ESC @, flushed.
     int Printer_Send_End();
-    // Closes and deletes the port; safe when nothing is open.
-    void PrinterClose();
+    // Closes and deletes the port; safe when nothing is open. 0, or the
+    // port's close failure (3: the printer did not take the job's last
+    // bytes, so the job has not been printed).
+    int PrinterClose();
 
     int IsSuccessOpenPrinter = 0;
 

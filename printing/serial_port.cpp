@@ -343,6 +343,7 @@ int CSerialPort::ClosePort()
 {
     const char* pszTag = "CSerialPort::ClosePort";
     platform::CSerialDevice& device = *m_pDevice;
+    ClearSendFailure();
     if (!device.IsOpen()) {
         if (m_RecvThread.joinable()) {
             m_RecvThread.join();

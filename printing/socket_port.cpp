@@ -4,8 +4,25 @@
 
 #include "foundation/simple_log.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+
+namespace {
+
+std::atomic<int> g_nStallMs{CSocketPort::DEFAULT_STALL_MS};
+
+} // namespace
+
+int CSocketPort::StallMs()
+{
+    return g_nStallMs.load();
+}
+
+void CSocketPort::SetStallMs(int nMs)
+{
+    g_nStallMs = nMs > 0 ? nMs : DEFAULT_STALL_MS;
+}
 
 CSocketPort::CSocketPort(const char* pszHost, int nPort) : m_nPort(nPort)
 {
@@ -68,6 +85,9 @@ int CSocketPort::InitializePort()
         return 3;
     }
     m_Socket.SetReceiveTimeout(RECEIVE_TIMEOUT_MS);
+    // A few documents in flight at most: what a stalled printer leaves
+    // unread stays small, so the send notices it within one document.
+    m_Socket.SetSendBuffer(SEND_BUFFER_BYTES);
     return 0;
 }
 
@@ -85,7 +105,14 @@ int CSocketPort::SendCurrentMemoryPrintData()
     const char* pszTag = "CSocketPort::SendCurrentMemoryPrintData";
     LOG_PRINT(LOG_INFO, "[%s] PrintData\r\n%s", pszTag, m_szSendBuffer);
     size_t nSent = 0;
-    int nError = m_Socket.Send(m_szSendBuffer, static_cast<size_t>(m_nSendLength), nSent);
+    int nError =
+        m_Socket.SendAll(m_szSendBuffer, static_cast<size_t>(m_nSendLength), StallMs(), nSent);
+    if (nError == platform::TCP_ERROR_TIMEOUT) {
+        LOG_PRINT(LOG_ERROR,
+                  "[%s] send Stalled... the printer took nothing for %d ms, Sent [%d : %d]", pszTag,
+                  StallMs(), static_cast<int>(nSent), m_nSendLength);
+        return 3;
+    }
     if (nError != 0) {
         LOG_PRINT(LOG_ERROR, "[%s] send WSA Error [%d]", pszTag, nError);
         return 3;
@@ -117,11 +144,35 @@ int CSocketPort::SendCurrentMemoryPrintData()
 
 int CSocketPort::ClosePort()
 {
+    const char* pszTag = "CSocketPort::ClosePort";
+    int nResult = 0;
     if (m_Socket.IsOpen()) {
-        // An orderly close: the bytes still in the socket buffer reach the
-        // printer (an abortive close would drop them), bounded in time.
-        m_Socket.ShutdownAndClose(CLOSE_DRAIN_MS);
-        LOG_PRINT(LOG_DEBUG, "[%s] Close", "CSocketPort::ClosePort");
+        if (SendFailed()) {
+            // The job has failed and is printed again; what is still
+            // queued for this printer is dropped rather than waited for.
+            m_Socket.AbortClose();
+            nResult = 3;
+        } else {
+            // An orderly close lets the bytes still in the socket buffer
+            // reach the printer (an abortive close would drop them). A
+            // printer that stopped taking them, or that hangs up with
+            // bytes unread, has not printed the job.
+            int nError = m_Socket.ShutdownAndClose(StallMs());
+            if (nError == platform::TCP_ERROR_TIMEOUT) {
+                LOG_PRINT(LOG_ERROR,
+                          "[%s] Close Fail... the printer did not take the last bytes within %d ms",
+                          pszTag, StallMs());
+                nResult = 3;
+            } else if (nError != 0) {
+                LOG_PRINT(LOG_ERROR,
+                          "[%s] Close Fail... the printer reset the connection with bytes unread "
+                          "[%d]",
+                          pszTag, nError);
+                nResult = 3;
+            }
+        }
+        LOG_PRINT(LOG_DEBUG, "[%s] Close", pszTag);
     }
-    return 0;
+    ClearSendFailure();
+    return nResult;
 }

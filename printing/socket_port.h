@@ -21,8 +21,17 @@ public:
 
     static constexpr int CONNECT_WAIT_MS = 3000;
     static constexpr int RECEIVE_TIMEOUT_MS = 3;
-    // Longest wait at close for the printer to take the last bytes.
-    static constexpr int CLOSE_DRAIN_MS = 2500;
+    // A send, and the close's wait for the printer to acknowledge the last
+    // bytes, fail once the printer has taken nothing for this long. A
+    // working printer paces its reads with the paper (a cut, a logo, a
+    // long receipt pause it for a second or two), so only a printer that
+    // has stopped reading stays silent this long.
+    static constexpr int DEFAULT_STALL_MS = 10000;
+    // Kernel send buffer of a printer connection.
+    static constexpr int SEND_BUFFER_BYTES = 32768;
+    // The bound in use (tests shorten it); process-wide.
+    static int StallMs();
+    static void SetStallMs(int nMs);
 
 protected:
     int SendCurrentMemoryPrintData() override;

@@ -92,6 +92,7 @@ int CUSBPort::SendCurrentMemoryPrintData()
 
 int CUSBPort::ClosePort()
 {
+    ClearSendFailure();
     if (!m_bOpen) {
         return 0;
     }

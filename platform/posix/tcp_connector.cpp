@@ -128,6 +128,11 @@ int CTcpConnector::WaitConnected(int nTimeoutMs, bool bWaitFullOnError)
     }
 }
 
+int CTcpConnector::SetSendBuffer(int nBytes)
+{
+    return setsockopt(m_hSocket, SOL_SOCKET, SO_SNDBUF, &nBytes, sizeof(nBytes)) == 0 ? 0 : errno;
+}
+
 int CTcpConnector::SetReceiveTimeout(int nMilliseconds)
 {
     timeval tv{};
@@ -151,6 +156,36 @@ int CTcpConnector::Send(const void* pData, size_t nSize, size_t& nSent)
     }
 }
 
+int CTcpConnector::SendAll(const void* pData, size_t nSize, int nStallMs, size_t& nSent)
+{
+    nSent = 0;
+    const char* pBytes = static_cast<const char*>(pData);
+    int64_t nDeadline = NowMs() + std::max(nStallMs, 0);
+    while (nSent < nSize) {
+        ssize_t n = ::send(m_hSocket, pBytes + nSent, nSize - nSent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            nSent += static_cast<size_t>(n);
+            nDeadline = NowMs() + std::max(nStallMs, 0); // progress: the wait starts over
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return errno;
+        }
+        int64_t nLeft = nDeadline - NowMs();
+        if (nLeft <= 0) {
+            return TCP_ERROR_TIMEOUT;
+        }
+        pollfd fd{m_hSocket, POLLOUT, 0};
+        if (::poll(&fd, 1, static_cast<int>(nLeft)) < 0 && errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
 int CTcpConnector::Receive(void* pBuffer, size_t nSize, size_t& nReceived)
 {
     nReceived = 0;
@@ -172,31 +207,48 @@ int CTcpConnector::Receive(void* pBuffer, size_t nSize, size_t& nReceived)
     }
 }
 
-int CTcpConnector::ShutdownAndClose(int nTimeoutMs)
+int CTcpConnector::ShutdownAndClose(int nStallMs, int nCloseGraceMs)
 {
     if (m_hSocket < 0) {
         return 0;
     }
     int nResult = 0;
     if (::shutdown(m_hSocket, SHUT_WR) == 0) {
-        int64_t nDeadline = NowMs() + std::max(nTimeoutMs, 0);
+        int64_t nDeadline = NowMs() + std::max(nStallMs, 0);
+        int nLastUnacked = -1;
+        bool bPeerClosed = false;
         char buffer[4096];
         for (;;) {
             int nUnacked = 0;
-            if (ioctl(m_hSocket, SIOCOUTQ, &nUnacked) == 0 && nUnacked == 0) {
-                break; // the peer has every byte
+            if (ioctl(m_hSocket, SIOCOUTQ, &nUnacked) != 0) {
+                nUnacked = 0;
+            }
+            if (nUnacked == 0 && bPeerClosed) {
+                break; // the peer has every byte and ended in order
+            }
+            if (nLastUnacked < 0 || nUnacked < nLastUnacked) {
+                // Acknowledged more since the last look: a slow peer, not
+                // a stalled one. Once everything is acknowledged, the
+                // peer's answer to the end (its close, or a reset when it
+                // left bytes unread) is awaited a short while only.
+                nLastUnacked = nUnacked;
+                nDeadline = NowMs() + std::max(nUnacked == 0 ? nCloseGraceMs : nStallMs, 0);
             }
             int64_t nLeft = nDeadline - NowMs();
             if (nLeft <= 0) {
-                nResult = TCP_ERROR_TIMEOUT;
+                nResult = nUnacked == 0 ? 0 : TCP_ERROR_TIMEOUT;
                 break;
             }
-            pollfd fd{m_hSocket, POLLIN, 0};
+            pollfd fd{m_hSocket, static_cast<short>(bPeerClosed ? 0 : POLLIN), 0};
             int nReady = ::poll(&fd, 1, static_cast<int>(std::min<int64_t>(nLeft, 10)));
-            if (nReady > 0) {
+            if (nReady > 0 && !bPeerClosed) {
                 ssize_t n = ::recv(m_hSocket, buffer, sizeof(buffer), MSG_DONTWAIT);
-                if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-                    break; // the peer closed or reset
+                if (n == 0) {
+                    bPeerClosed = true;
+                } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                    // A reset: the peer closed with bytes of ours unread.
+                    nResult = errno == ECONNRESET ? TCP_ERROR_RESET : errno;
+                    break;
                 }
             }
         }
@@ -206,6 +258,15 @@ int CTcpConnector::ShutdownAndClose(int nTimeoutMs)
     }
     Close();
     return nResult;
+}
+
+void CTcpConnector::AbortClose()
+{
+    if (m_hSocket >= 0) {
+        linger abort{1, 0};
+        setsockopt(m_hSocket, SOL_SOCKET, SO_LINGER, &abort, sizeof(abort));
+    }
+    Close();
 }
 
 void CTcpConnector::Close()

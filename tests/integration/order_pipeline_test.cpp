@@ -9,6 +9,7 @@
 #include "pipeline/event_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "printing/printer_setting.h"
+#include "printing/socket_port.h"
 #include "tests/support/cp949.h"
 #include "tests/support/cups_server.h"
 #include "tests/support/fake_clock.h"
@@ -319,6 +320,46 @@ TEST_F(OrderPipelineTest, PrinterDroppingMidJobGetsTheJobAgainTheOtherPrintsOnce
     // A second counter connection would have come after the kitchen's.
     EXPECT_EQ("", counter.WaitForConnection(2, 1, 500));
     EXPECT_EQ(4u, counter.WaitForReceipts(4, kWaitMs).size());
+}
+
+// The kitchen printer takes the connection and then stops reading, in the
+// middle of the first order. The job cannot end on it: every pass fails on
+// it (its close finds the bytes unread) and it is tried again, the failures
+// are reported to the webhook and shown as toasts, the counter printer
+// prints once, and the job ends after its four passes.
+TEST_F(OrderPipelineTest, StalledKitchenPrinterIsRetriedAndReportedTheCounterPrints)
+{
+    CSocketPort::SetStallMs(1000);
+    CVirtualPrinter kitchen(ZELKOR_VPRINTER_EXE, PrinterFolder("kitchen"), {"stall-after=200"});
+    CVirtualPrinter counter(ZELKOR_VPRINTER_EXE, PrinterFolder("counter"));
+    Configure({.nUse = 1, .nLanPort = kitchen.Port()}, {.nRcp = 1, .nLanPort = counter.Port()});
+    StartWorkers();
+
+    ASSERT_EQ(EVENT_RESULT_PRINT, Push(36001, UnnumberedPickupOrders(2)));
+    CSocketPort::SetStallMs(CSocketPort::DEFAULT_STALL_MS);
+
+    EXPECT_EQ(1, m_pPrint->LastJobUnprintedCount());
+    EXPECT_EQ(2u, counter.WaitForReceipts(2, kWaitMs).size());
+    EXPECT_EQ(1, counter.Connections());
+    EXPECT_EQ(PRINT_MAX_PASS_COUNT, kitchen.Connections());
+    EXPECT_TRUE(kitchen.WaitForReceipts(1, 200).empty());
+    EXPECT_EQ(PRINT_MAX_PASS_COUNT, m_nFailToasts);
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    size_t nCloseFailures = 0;
+    for (size_t nPos = strLog.find("[CPrintCtrlProcess::ClosePrinter] 프린터(1) 닫기 실패");
+         nPos != std::string::npos;
+         nPos = strLog.find("[CPrintCtrlProcess::ClosePrinter] 프린터(1) 닫기 실패", nPos + 1)) {
+        ++nCloseFailures;
+    }
+    EXPECT_EQ(static_cast<size_t>(PRINT_MAX_PASS_COUNT), nCloseFailures);
+    // One level-0 report per failed pass reaches the webhook.
+    ASSERT_TRUE(m_Webhook.WaitForConnectionsEnded(PRINT_MAX_PASS_COUNT, kWaitMs));
+    const std::vector<std::string> vecRequests = m_Webhook.Requests();
+    ASSERT_EQ(static_cast<size_t>(PRINT_MAX_PASS_COUNT), vecRequests.size());
+    const std::string strBody = vecRequests[0].substr(vecRequests[0].find("\r\n\r\n") + 4);
+    EXPECT_NE(std::string::npos,
+              ParseJson(strBody)["text"].asString().find(Utf8FromCp949("출력 실패")))
+        << strBody;
 }
 
 } // namespace

@@ -56,19 +56,47 @@ TEST(BasePortTest, BufferHoldsExactly4095Bytes)
     EXPECT_EQ(port.Buffered(), "y");
 }
 
-TEST(BasePortTest, FailedWriteIsReportedAndEmptiesTheBuffer)
+TEST(BasePortTest, FailedWriteFailsTheRestOfTheJobUntilClose)
 {
-    CRecordingPort port;
-    port.m_nWriteResult = 4;
-    ASSERT_EQ(port.SendData("AB", 2, 0), 0);
-    EXPECT_EQ(port.SendData("CD", 2, 1), 4);
-    EXPECT_EQ(port.BufferedLength(), 0);
+    // A failed write loses the bytes it carried. Whatever the job sends
+    // after it, buffered or flushed, is refused with the write's code, so
+    // the document fails at its cut instead of printing with a hole.
+    struct Case
+    {
+        const char* pszName;
+        int nFirstSize; // buffered before the failing call
+        int nFailSize;  // the call whose write fails
+        int bFailFlush;
+    };
+    const Case cases[] = {
+        {"flush", 2, 2, 1},
+        {"buffer full", 4000, 200, 0},
+    };
+    for (const Case& c : cases) {
+        CRecordingPort port;
+        port.m_nWriteResult = 4;
+        const std::string strFirst(static_cast<size_t>(c.nFirstSize), 'a');
+        const std::string strFail(static_cast<size_t>(c.nFailSize), 'b');
+        ASSERT_EQ(port.SendData(strFirst.data(), c.nFirstSize, 0), 0) << c.pszName;
+        EXPECT_EQ(port.SendData(strFail.data(), c.nFailSize, c.bFailFlush), 4) << c.pszName;
+        EXPECT_EQ(port.BufferedLength(), 0) << c.pszName;
+        EXPECT_EQ(port.SendFailed(), 4) << c.pszName;
 
-    // When the buffer is full the failed write also drops the new data.
-    std::string strBig(4000, 'z');
-    ASSERT_EQ(port.SendData(strBig.data(), 4000, 0), 0);
-    EXPECT_EQ(port.SendData(strBig.data(), 200, 0), 4);
-    EXPECT_EQ(port.BufferedLength(), 0);
+        // The device works again; the job still does not go on.
+        port.m_nWriteResult = 0;
+        const size_t nWrites = port.m_Writes.size();
+        EXPECT_EQ(port.SendData("rest", 4, 0), 4) << c.pszName;
+        EXPECT_EQ(port.SendData("cut", 3, 1), 4) << c.pszName;
+        EXPECT_EQ(port.BufferedLength(), 0) << c.pszName;
+        EXPECT_EQ(port.m_Writes.size(), nWrites) << c.pszName;
+
+        // The next job starts clean.
+        port.ClosePort();
+        EXPECT_EQ(port.SendFailed(), 0) << c.pszName;
+        EXPECT_EQ(port.SendData("next", 4, 1), 0) << c.pszName;
+        ASSERT_FALSE(port.m_Writes.empty()) << c.pszName;
+        EXPECT_EQ(port.m_Writes.back(), "next") << c.pszName;
+    }
 }
 
 } // namespace

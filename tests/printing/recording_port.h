@@ -15,6 +15,7 @@ public:
     int ClosePort() override
     {
         ++m_nCloseCalls;
+        ClearSendFailure();
         return 0;
     }
 

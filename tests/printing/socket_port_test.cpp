@@ -5,6 +5,7 @@
 #include "tests/support/cp949.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/tcp_listener.h"
+#include "tests/support/vprinter_process.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,8 +28,26 @@ class SocketPortTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(m_Folder.StartLog()); }
+    void TearDown() override { CSocketPort::SetStallMs(CSocketPort::DEFAULT_STALL_MS); }
     testsupport::CTempProgramFolder m_Folder;
 };
+
+// A receipt of about nLines * 50 bytes, as the documents send it: buffered
+// text, flushed at the cut. The first failing call's code, 0 if none.
+int SendReceipt(CPrinterCommunicate& printer, int nLines)
+{
+    int nResult = printer.Printer_Send_Init();
+    for (int i = 0; i < nLines && nResult == 0; ++i) {
+        char szLine[64];
+        std::snprintf(szLine, sizeof(szLine), "menu line %04d ................................", i);
+        printer.Printer_Send_Msg(szLine, 1, 0, 0);
+    }
+    if (nResult == 0) {
+        nResult = printer.Printer_CutPaper(1);
+    }
+    int nEnd = printer.Printer_Send_End();
+    return nResult != 0 ? nResult : nEnd;
+}
 
 TEST_F(SocketPortTest, ReceiptArrivesByteForByte)
 {
@@ -170,6 +189,70 @@ TEST_F(SocketPortTest, CloseLetsTheLastBytesReachASlowPrinter)
     EXPECT_EQ(strGot.size(), strSent.size());
     EXPECT_EQ(strGot, strSent);
     EXPECT_FALSE(printer.ResetSeen());
+}
+
+TEST_F(SocketPortTest, PrinterThatStopsReadingFailsTheJob)
+{
+    // The printer takes the connection and then reads nothing more (from
+    // the start, or in the middle of the job). A small receipt fits in the
+    // printer's input buffer: its TCP acknowledges it, and only the reset
+    // at the close shows it unread. A larger one is left unacknowledged in
+    // our socket buffer, and the close's wait for it runs out; a large one
+    // finds the send making no progress. Either way the job has not been
+    // printed, and nothing hangs.
+    CSocketPort::SetStallMs(1000);
+    struct Case
+    {
+        const char* pszFault;
+        int nLines;
+        int nSendResult; // of the receipt; the close fails in every case
+        const char* pszLogLine;
+    };
+    const Case cases[] = {
+        {"no-read", 20, 0, "the printer reset the connection with bytes unread"},
+        {"stall-after=300", 20, 0, "the printer reset the connection with bytes unread"},
+        {"no-read", 400, 0, "the printer did not take the last bytes within 1000 ms"},
+        {"no-read", 6000, 3, "send Stalled... the printer took nothing for 1000 ms"},
+        {"stall-after=5000", 6000, 3, "send Stalled... the printer took nothing for 1000 ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pszFault) + " lines " + std::to_string(c.nLines));
+        testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
+                                              {c.pszFault});
+        ASSERT_GT(vprinter.Port(), 0);
+        PrintInfo info;
+        info.PortType = E_PRINTER_TYPE_SOCKET;
+        std::strcpy(info.LanPrintIP, "127.0.0.1");
+        info.LanPrintPort = vprinter.Port();
+        CPrinterCommunicate printer;
+        ASSERT_EQ(printer.PrinterOpen(&info), 0);
+        EXPECT_EQ(SendReceipt(printer, c.nLines), c.nSendResult);
+        EXPECT_EQ(printer.PrinterClose(), 3);
+        EXPECT_NE(m_Folder.ReadCurrentLog().find(c.pszLogLine), std::string::npos);
+    }
+}
+
+TEST_F(SocketPortTest, SlowPrinterIsNotCutOff)
+{
+    // A printer reading at 9600 baud takes a 6 KB receipt in about seven
+    // seconds, longer than the stall bound: it keeps taking bytes, so the
+    // send and the close wait for it. (Its small input buffer opens the
+    // window about every two seconds; the bound must stay above that.)
+    CSocketPort::SetStallMs(5000);
+    testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
+                                          {"slow=9600"});
+    ASSERT_GT(vprinter.Port(), 0);
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    std::strcpy(info.LanPrintIP, "127.0.0.1");
+    info.LanPrintPort = vprinter.Port();
+    CPrinterCommunicate printer;
+    ASSERT_EQ(printer.PrinterOpen(&info), 0);
+    EXPECT_EQ(SendReceipt(printer, 120), 0);
+    EXPECT_EQ(printer.PrinterClose(), 0);
+    const std::vector<std::string> vecReceipts = vprinter.WaitForReceipts(1, 20000);
+    ASSERT_EQ(vecReceipts.size(), 1u);
+    EXPECT_NE(vecReceipts[0].find("menu line 0119"), std::string::npos);
 }
 
 } // namespace

@@ -35,9 +35,12 @@ const char kUsage[] =
     "      refuse         refuse every connection (TCP: bound, not listening;\n"
     "                     pseudo-terminal: the slave stays locked, opens fail)\n"
     "      no-read        accept and never read\n"
+    "      stall-after=N  read N bytes, then stop reading and stay connected (a\n"
+    "                     printer that hangs mid-job)\n"
     "      close-after=N  close the connection after N bytes\n"
     "      status=HEX     answer these bytes after each chunk of data\n"
     "      baud=N         read no faster than N baud (10 bits a byte)\n"
+    "      slow=N         the same as baud=N\n"
     "      first=N        misbehave on the first N connections only, then serve\n"
     "                     normally (a printer that recovers; TCP only)\n"
     "  --help           this text\n"
@@ -102,10 +105,13 @@ bool ParseFault(const std::string& strMode, vprinter::SFaults& faults)
         faults.m_bRefuse = true;
     } else if (strMode == "no-read") {
         faults.m_bNoRead = true;
+    } else if (strName == "stall-after" && ParseNumber(strValue, 0, 1LL << 50, nValue)) {
+        faults.m_nStallAfter = nValue;
     } else if (strName == "close-after" && ParseNumber(strValue, 0, 1LL << 50, nValue)) {
         faults.m_nCloseAfter = nValue;
     } else if (strName == "status" && ParseHexBytes(strValue, faults.m_strStatus)) {
-    } else if (strName == "baud" && ParseNumber(strValue, 1, 100'000'000, nValue)) {
+    } else if ((strName == "baud" || strName == "slow") &&
+               ParseNumber(strValue, 1, 100'000'000, nValue)) {
         faults.m_nBaud = static_cast<int>(nValue);
     } else if (strName == "first" && ParseNumber(strValue, 1, 1'000'000, nValue)) {
         faults.m_nFirst = static_cast<int>(nValue);
@@ -178,7 +184,11 @@ int ServeTcp(const SOptions& options, vprinter::CReceiptOutput& output, int nSto
 {
     vprinter::CTcpListener listener;
     std::string strError;
-    const int nReceiveBuffer = options.m_faults.m_nBaud > 0 ? 4096 : 0;
+    // A paced or stalling printer has a small input buffer, as real ones
+    // do: the sender feels it after a few kilobytes, not megabytes.
+    const bool bSmallBuffer = options.m_faults.m_nBaud > 0 || options.m_faults.m_bNoRead ||
+                              options.m_faults.m_nStallAfter >= 0;
+    const int nReceiveBuffer = bSmallBuffer ? 4096 : 0;
     if (!listener.Open(options.m_strHost, options.m_nPort, !options.m_faults.m_bRefuse,
                        nReceiveBuffer, strError)) {
         std::fprintf(stderr, "zelkor-vprinter: %s\n", strError.c_str());

@@ -43,11 +43,13 @@ bool CPrinterSession::Sleep(int nMs)
     return poll(&fd, 1, nMs) <= 0;
 }
 
-CPrinterSession::EEnd CPrinterSession::RunNoRead()
+CPrinterSession::EEnd CPrinterSession::RunNoRead(bool bBegun)
 {
     // The sender's data piles up unread; only its close (or the stop) ends
     // the connection. A pseudo-terminal simply stays full.
-    m_output.BeginConnection();
+    if (!bBegun) {
+        m_output.BeginConnection();
+    }
     short nRevents = 0;
     for (;;) {
         if (!Wait(m_bPty ? 0 : POLLRDHUP, -1, nRevents)) {
@@ -64,7 +66,7 @@ CPrinterSession::EEnd CPrinterSession::RunNoRead()
 CPrinterSession::EEnd CPrinterSession::Run()
 {
     if (m_faults.m_bNoRead) {
-        return RunNoRead();
+        return RunNoRead(false);
     }
     bool bStarted = false;
     auto begin = [&] {
@@ -94,6 +96,10 @@ CPrinterSession::EEnd CPrinterSession::Run()
     for (;;) {
         if (m_faults.m_nCloseAfter >= 0 && nReceived >= m_faults.m_nCloseAfter) {
             return end(END_FAULT_CLOSED);
+        }
+        if (m_faults.m_nStallAfter >= 0 && nReceived >= m_faults.m_nStallAfter) {
+            begin();
+            return RunNoRead(true);
         }
         if (m_faults.m_nBaud > 0) {
             const Clock::time_point now = Clock::now();
@@ -134,6 +140,10 @@ CPrinterSession::EEnd CPrinterSession::Run()
         if (m_faults.m_nCloseAfter >= 0) {
             nWant =
                 std::min<size_t>(nWant, static_cast<size_t>(m_faults.m_nCloseAfter - nReceived));
+        }
+        if (m_faults.m_nStallAfter >= 0) {
+            nWant =
+                std::min<size_t>(nWant, static_cast<size_t>(m_faults.m_nStallAfter - nReceived));
         }
         const ssize_t nRead = read(m_nFd, buffer, nWant);
         if (nRead < 0 && (errno == EINTR || errno == EAGAIN)) {

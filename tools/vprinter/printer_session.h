@@ -15,6 +15,7 @@ struct SFaults
 {
     bool m_bRefuse = false;     // connections are refused (the tool never accepts)
     bool m_bNoRead = false;     // accept and never read
+    int64_t m_nStallAfter = -1; // stop reading after this many bytes, stay connected
     int64_t m_nCloseAfter = -1; // close the connection after this many bytes
     std::string m_strStatus;    // bytes answered after each chunk of data
     int m_nBaud = 0;            // reading paced to this rate, 10 bits a byte
@@ -41,7 +42,9 @@ private:
     // Waits up to nMs for the fd or the stop pipe; false when stopped.
     bool Wait(short nEvents, int nMs, short& nRevents);
     bool Sleep(int nMs);
-    EEnd RunNoRead();
+    // Reads nothing more until the sender closes; bBegun: the connection's
+    // output has been started already.
+    EEnd RunNoRead(bool bBegun);
 
     int m_nFd;
     bool m_bPty;

@@ -362,25 +362,41 @@ TEST(VprinterProcess, StatusByteAnswersData)
     EXPECT_EQ(printer.Stop(), 0);
 }
 
-TEST(VprinterProcess, NoReadLeavesTheSenderBlocked)
+TEST(VprinterProcess, NoReadAndStallLeaveTheSenderBlocked)
 {
-    CVprinterProcess printer({"--tcp", "127.0.0.1:0", "--fault", "no-read"});
-    const int nFd = Connect(printer.FirstLine());
-    ASSERT_GE(nFd, 0);
-    fcntl(nFd, F_SETFL, O_NONBLOCK);
-    const std::string strChunk(65536, 'x');
-    size_t nTotal = 0;
-    while (nTotal < (64u << 20)) {
-        const ssize_t n = send(nFd, strChunk.data(), strChunk.size(), MSG_NOSIGNAL);
-        if (n < 0) {
-            break;
+    // A printer that reads nothing, or stops reading in the middle of a
+    // job: it keeps the bytes it took, and the sender's buffers fill up.
+    struct Case
+    {
+        const char* pszFault;
+        size_t nRead;
+    };
+    const Case cases[] = {{"no-read", 0}, {"stall-after=1000", 1000}};
+    for (const Case& c : cases) {
+        const std::string strOut = OutFolder();
+        CVprinterProcess printer({"--tcp", "127.0.0.1:0", "--out", strOut, "--fault", c.pszFault});
+        const int nFd = Connect(printer.FirstLine());
+        ASSERT_GE(nFd, 0);
+        fcntl(nFd, F_SETFL, O_NONBLOCK);
+        const std::string strChunk(65536, 'x');
+        size_t nTotal = 0;
+        int nError = 0;
+        for (int nIdle = 0; nTotal < (64u << 20) && nIdle < 50;) {
+            const ssize_t n = send(nFd, strChunk.data(), strChunk.size(), MSG_NOSIGNAL);
+            if (n < 0) {
+                nError = errno;
+                ++nIdle; // give the reader its chance to take its part
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                continue;
+            }
+            nTotal += static_cast<size_t>(n);
         }
-        nTotal += static_cast<size_t>(n);
+        EXPECT_EQ(nError, EAGAIN) << c.pszFault << ": the socket buffers filled up";
+        EXPECT_LT(nTotal, 64u << 20) << c.pszFault;
+        close(nFd);
+        EXPECT_EQ(printer.Stop(), 0) << c.pszFault;
+        EXPECT_EQ(ReadFile(strOut + "/connection-001.bin").size(), c.nRead) << c.pszFault;
     }
-    EXPECT_EQ(errno, EAGAIN) << "the socket buffers filled up";
-    EXPECT_LT(nTotal, 64u << 20);
-    close(nFd);
-    EXPECT_EQ(printer.Stop(), 0);
 }
 
 TEST(VprinterProcess, BaudPacesTheReading)
@@ -408,7 +424,7 @@ TEST(VprinterProcess, HelpListsEveryOption)
     const std::string strText = ReadFile(strHelp);
     for (const char* pszOption :
          {"--tcp", "--pty", "--out", "--png", "--fault", "--count", "refuse", "no-read",
-          "close-after=N", "status=HEX", "baud=N", "first=N"}) {
+          "close-after=N", "stall-after=N", "status=HEX", "baud=N", "slow=N", "first=N"}) {
         EXPECT_NE(strText.find(pszOption), std::string::npos) << pszOption;
     }
 }
