@@ -9,6 +9,7 @@
 #include "foundation/text_util.h"
 #include "foundation/wait.h"
 #include "foundation/window_sink.h"
+#include "pipeline/toast_markup.h"
 #include "platform/program_names.h"
 #include "printing/print_data.h"
 #include "printing/printer_setting.h"
@@ -374,6 +375,8 @@ void CToastCtrlProcess::MakePrintFailToast(const std::string& strOrderText, int 
             if (!strDesc.empty()) {
                 // CountChars counts one less than there are characters.
                 strMenu = CountChars(strDesc) + 1 > 12 ? LeftChars(strDesc) + "..." : strDesc;
+                // The customer's text: shown as text, never read as markup.
+                strMenu = EscapeToastMarkup(strMenu);
             }
         }
         std::snprintf(info.szBody, sizeof(info.szBody),

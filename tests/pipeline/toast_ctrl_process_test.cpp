@@ -512,6 +512,15 @@ TEST_F(ToastCtrlProcessTest, PrintFailToastGoesSynchronouslyToTheMainWindow)
          OrderBody("확인불가", "확인불가", "23:59")},
         {"not an order", "[1,2]", 0x1, OrderBody("확인불가", "확인불가", "확인불가")},
         {"no text", "", 0x1, OrderBody("확인불가", "확인불가", "확인불가")},
+        // The customer's text is escaped: never a tag, an entity or a link.
+        {"menu with markup",
+         "{\"serviceType\":\"PICKUP\",\"hms\":\"143005\",\"desc\":"
+         "\"<b>&lt;</b>\"}",
+         0x1, OrderBody("픽업주문", "<<b>&amp;<>lt;<</b>", "14:30")},
+        {"menu with a link, cut",
+         "{\"serviceType\":\"PICKUP\",\"hms\":\"143005\",\"desc\":"
+         "\"<a href=\\\"file:///etc/passwd\\\">x</a>\"}",
+         0x1, OrderBody("픽업주문", "<<a href=...", "14:30")},
         {"sales", "{\"serviceType\":\"PICKUP\"}", 0x100, strSales},
         {"sales, no text", "", 0x101, strSales},
     };
