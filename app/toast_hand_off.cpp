@@ -5,6 +5,8 @@
 #include "foundation/wait.h"
 #include "pipeline/toast_ctrl_process.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -16,6 +18,19 @@ std::string FieldText(const char* pszField, size_t nSize)
 }
 
 } // namespace
+
+bool IToastWindow::WaitForToastClosed(int nTimeoutMs)
+{
+    const uint64_t nDeadline =
+        GetTickCount64Safe() + static_cast<uint64_t>(std::max(nTimeoutMs, 0));
+    while (IsToastOpen()) {
+        if (GetTickCount64Safe() >= nDeadline) {
+            return false;
+        }
+        PumpMessagesFor(100);
+    }
+    return true;
+}
 
 void ShowToastNotify(IToastWindow& window, const ToastRequestInfo* pInfo)
 {
@@ -30,12 +45,18 @@ void ShowToastNotify(IToastWindow& window, const ToastRequestInfo* pInfo)
     }
     window.ShowToast(FieldText(pInfo->szTitle, sizeof(pInfo->szTitle)),
                      FieldText(pInfo->szBody, sizeof(pInfo->szBody)), pInfo->nAutoCloseSec);
-    if (pInfo->nAutoCloseSec == 0) {
+    // 0 or less: the toast stays until clicked, and the sender goes on.
+    if (pInfo->nAutoCloseSec <= 0) {
         return;
     }
     // The sender waits in its send as long as this runs.
-    while (window.IsToastOpen()) {
-        PumpMessagesFor(100);
+    const long long nTimeoutMs =
+        static_cast<long long>(pInfo->nAutoCloseSec) * 1000 + TOAST_WAIT_MARGIN_MS;
+    const int nWaitMs = static_cast<int>(std::min<long long>(nTimeoutMs, INT_MAX));
+    if (!window.WaitForToastClosed(nWaitMs)) {
+        LOG_PRINT(LOG_WARN, "[%s] Toast still open after %d ms: the sender goes on", pszName,
+                  nWaitMs);
+        return;
     }
     LOG_PRINT(LOG_DEBUG, "[%s] Toast closed", pszName);
 }

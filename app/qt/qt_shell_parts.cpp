@@ -1,7 +1,7 @@
 // CQtShellParts.
 #include "app/qt/qt_shell_parts.h"
 
-#include "app/qt/placeholder_toast.h"
+#include "app/qt/toast_window.h"
 #include "app/qt/tray_host_watcher.h"
 #include "app/qt/tray_icon.h"
 #include "foundation/simple_log.h"

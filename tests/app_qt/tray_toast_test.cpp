@@ -1,11 +1,11 @@
 // The tray icon and the print-failure toast, offscreen (there is no tray
 // host there): the icon object kept with a warning, its menu's commands
-// queued to the main window, the placeholder toast, and the whole road
+// queued to the main window, and the whole road
 // from a refusing printer through the print worker to the toast, with the
 // worker held while the toast is up and a second request dropped.
-#include "app/qt/placeholder_toast.h"
 #include "app/qt/qt_shell_parts.h"
 #include "app/qt/qt_window_host.h"
+#include "app/qt/toast_window.h"
 #include "app/qt/tray_icon.h"
 #include "app/watchdog_flag.h"
 #include "app/window_messages.h"
@@ -28,7 +28,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -50,15 +49,6 @@ QWidget* OpenToast()
         }
     }
     return nullptr;
-}
-
-// Runs the main thread's loop until fnDone or nTimeoutMs.
-bool ProcessUntil(const std::function<bool()>& fnDone, int nTimeoutMs)
-{
-    for (int i = 0; i < nTimeoutMs / 10 && !fnDone(); ++i) {
-        QTest::qWait(10);
-    }
-    return fnDone();
 }
 
 size_t Count(const std::string& strText, const std::string& strPart)
@@ -113,7 +103,7 @@ TEST_F(TrayToastTest, IconWithoutTrayHostIsKeptAndItsMenuPostsCommands)
             return true;
         },
         [](unsigned, uintptr_t, intptr_t) -> intptr_t { return 0; });
-    CPlaceholderToast toast;
+    CQtToastWindow toast;
     std::string strLong = "Zelkor(VER." + std::string(200, '9') + ")";
     CTrayIcon tray(strLong, QIcon(), toast);
     EXPECT_NE(Log().find("[WARN ] [CTrayIcon::CTrayIcon] No tray host: the icon [Zelkor(VER.99"),
@@ -131,42 +121,6 @@ TEST_F(TrayToastTest, IconWithoutTrayHostIsKeptAndItsMenuPostsCommands)
     ASSERT_EQ(vPosts.size(), 2u);
     EXPECT_EQ(vPosts[0], std::make_pair(WM_COMMAND, uintptr_t{ID_TRAY_CLOSE}));
     EXPECT_EQ(vPosts[1], std::make_pair(WM_COMMAND, uintptr_t{ID_TRAY_PRINTSETTING}));
-}
-
-// The placeholder: title and text as plain text, at the bottom right of
-// the desktop, closed by a click or after its auto-close time.
-TEST_F(TrayToastTest, PlaceholderToastShowsPlainTextAndCloses)
-{
-    CPlaceholderToast toast;
-    EXPECT_FALSE(toast.IsToastOpen());
-    toast.ShowToast(
-        testsupport::Cp949FromUtf8(u8"<b><font color=\"#2F76DE\">미르벨</font></b>"),
-        testsupport::Cp949FromUtf8(
-            u8"<font size=\"7\">주문서 출력 실패<br><br><b>주문방식 </b>픽업주문</font>"),
-        1);
-    QWidget* pToast = OpenToast();
-    ASSERT_NE(pToast, nullptr);
-    EXPECT_TRUE(toast.IsToastOpen());
-    QList<QLabel*> vLabels = pToast->findChildren<QLabel*>();
-    ASSERT_EQ(vLabels.size(), 2);
-    EXPECT_EQ(vLabels[0]->text(), QString::fromUtf16(u"미르벨"));
-    EXPECT_EQ(vLabels[1]->text(), QString::fromUtf16(u"주문서 출력 실패\n\n주문방식 픽업주문"));
-    QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(pToast->geometry().right(), desktop.right());
-    EXPECT_EQ(pToast->geometry().bottom(), desktop.bottom() - 40);
-    EXPECT_EQ(pToast->width(), 300);
-    EXPECT_EQ(pToast->height(), 241);
-    EXPECT_TRUE(ProcessUntil([&] { return !toast.IsToastOpen(); }, 5000)); // auto-close 1 s
-
-    // No title: 80 high; auto-close 0 stays until clicked.
-    toast.ShowToast("", "text", 0);
-    pToast = OpenToast();
-    ASSERT_NE(pToast, nullptr);
-    EXPECT_EQ(pToast->height(), 80);
-    QTest::qWait(1200);
-    EXPECT_TRUE(toast.IsToastOpen());
-    QTest::mouseClick(pToast, Qt::LeftButton);
-    EXPECT_TRUE(ProcessUntil([&] { return !toast.IsToastOpen(); }, 5000));
 }
 
 // The program's road: an order for a printer that refuses connections
@@ -197,7 +151,7 @@ TEST_F(TrayToastTest, RefusingPrinterToastHoldsThePrintWorkerAndStaysAlone)
             return;
         }
         EventCtrlProcess().PushQueueCtrlData(36001, testsupport::UnnumberedPickupOrders(1));
-        const std::string strShown = "[CPlaceholderToast::ShowToast] Toast shown AutoClose [5]";
+        const std::string strShown = "[CQtToastWindow::ShowToast] Toast shown AutoClose [5]";
         if (WaitUntil([&] { return Log().find(strShown) != std::string::npos; }, 20000)) {
             // Another failure while the toast is up (as from a second sender).
             ToastCtrlProcess().ShowPrintFailToast("", 0x100);
