@@ -7,11 +7,15 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/pty_pair.h"
 
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -33,6 +37,78 @@ size_t CountOf(const std::string& strText, const std::string& strWord)
     }
     return nCount;
 }
+
+// zelkor-vprinter on a pseudo-terminal, linked as dosdevices/<name> of
+// the program folder; it writes its receipts into strOut.
+class CPtyVirtualPrinter
+{
+public:
+    CPtyVirtualPrinter(const std::string& strFolder, const char* pszName, const std::string& strOut,
+                       const std::vector<std::string>& vecFaults)
+        : m_strOut(strOut)
+    {
+        std::filesystem::create_directories(strOut);
+        std::vector<std::string> vecArgs = {ZELKOR_VPRINTER_EXE, "--pty", "--out", strOut};
+        for (const std::string& strFault : vecFaults) {
+            vecArgs.push_back("--fault");
+            vecArgs.push_back(strFault);
+        }
+        std::vector<char*> argv;
+        for (std::string& strArg : vecArgs) {
+            argv.push_back(strArg.data());
+        }
+        argv.push_back(nullptr);
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return;
+        }
+        m_nPid = fork();
+        if (m_nPid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        char ch = 0;
+        while (read(fds[0], &ch, 1) == 1 && ch != '\n') {
+            m_strSlave += ch;
+        }
+        m_nReadFd = fds[0];
+        std::filesystem::create_directories(strFolder + "/dosdevices");
+        std::filesystem::create_symlink(m_strSlave, strFolder + "/dosdevices/" + pszName);
+    }
+    ~CPtyVirtualPrinter()
+    {
+        if (m_nPid > 0) {
+            kill(m_nPid, SIGTERM);
+            waitpid(m_nPid, nullptr, 0);
+        }
+        if (m_nReadFd >= 0) {
+            close(m_nReadFd);
+        }
+    }
+    bool Started() const { return !m_strSlave.empty(); }
+    // Names of the receipt files written so far.
+    std::vector<std::string> ReceiptFiles() const
+    {
+        std::vector<std::string> vecNames;
+        for (const auto& entry : std::filesystem::directory_iterator(m_strOut)) {
+            const std::string strName = entry.path().filename().string();
+            if (strName.rfind("receipt-", 0) == 0 && entry.path().extension() == ".txt") {
+                vecNames.push_back(strName);
+            }
+        }
+        return vecNames;
+    }
+
+private:
+    std::string m_strOut;
+    std::string m_strSlave;
+    pid_t m_nPid = -1;
+    int m_nReadFd = -1;
+};
 
 class SerialPortTest : public ::testing::Test
 {
@@ -150,6 +226,46 @@ TEST_F(SerialPortTest, DeadLineFailsTheFlush)
     std::string strLog = m_Folder.ReadCurrentLog();
     EXPECT_NE(strLog.find("Write Comport Fail ErrorCode"), std::string::npos);
     EXPECT_NE(strLog.find("SendCurrentMemoryPrintData Fail... Size [4]"), std::string::npos);
+}
+
+TEST_F(SerialPortTest, LineSlowerThanTheWaitFailsTheRestOfTheJob)
+{
+    // The printer reads at 2400 baud while the port runs at 9600. Once the
+    // line's buffers are full (a pseudo-terminal holds some 64 KB), a full
+    // send buffer of the receipt cannot leave within the write's wait. That
+    // write fails, and with it every later send of the job, so the receipt
+    // fails at its cut (to be printed again) instead of counting as printed
+    // with the lines of the lost write missing.
+    CPtyVirtualPrinter printer(m_Folder.Path(), "com5", m_Folder.File("vprinter"), {"slow=2400"});
+    ASSERT_TRUE(printer.Started());
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SERIAL;
+    info.Port = 5;
+    info.BaudRate = 9600;
+    std::strcpy(info.Portname, "COM5");
+    CPrinterCommunicate communicate;
+    ASSERT_EQ(communicate.PrinterOpen(&info), 0);
+    ASSERT_EQ(communicate.Printer_Send_Init(), 0);
+    int nFailedAt = -1;
+    for (int i = 0; i < 2000; ++i) {
+        char szLine[64];
+        std::snprintf(szLine, sizeof(szLine), "menu %04d .................................", i);
+        communicate.Printer_Send_Msg(szLine, 1, 0, 0);
+        if (nFailedAt < 0 && communicate.Port()->SendFailed() != 0) {
+            nFailedAt = i;
+        }
+    }
+    EXPECT_GE(nFailedAt, 0) << "no write timed out";
+    EXPECT_EQ(communicate.Printer_CutPaper(1), 4);
+    EXPECT_EQ(communicate.Printer_Send_End(), 4);
+    communicate.PrinterClose();
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("WriteFile IO_PENDING Wait Fail..."), std::string::npos);
+    EXPECT_NE(strLog.find("Refused... an earlier write of this job failed [4]"), std::string::npos);
+    // Nothing was cut: no receipt counts as printed on the paper either.
+    for (const std::string& strName : printer.ReceiptFiles()) {
+        EXPECT_NE(strName.find("uncut"), std::string::npos) << strName;
+    }
 }
 
 TEST_F(SerialPortTest, PrinterRepliesAreOnlyLogged)
