@@ -3,14 +3,33 @@
 #include "printing/socket_port.h"
 
 #include "foundation/simple_log.h"
+#include "platform/local_clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 std::atomic<int> g_nStallMs{CSocketPort::DEFAULT_STALL_MS};
+
+// The first nMax bytes as hex ("12 12 ..."), for replies that are not text.
+std::string HexText(const std::string& strBytes, size_t nMax)
+{
+    std::string strHex;
+    for (size_t i = 0; i < strBytes.size() && i < nMax; ++i) {
+        char szByte[4];
+        std::snprintf(szByte, sizeof(szByte), "%s%02X", i == 0 ? "" : " ",
+                      static_cast<unsigned char>(strBytes[i]));
+        strHex += szByte;
+    }
+    if (strBytes.size() > nMax) {
+        strHex += " ...";
+    }
+    return strHex;
+}
 
 } // namespace
 
@@ -118,16 +137,27 @@ int CSocketPort::SendCurrentMemoryPrintData()
         return 3;
     }
     // Status bytes the printer may send back; with the short receive
-    // time-out this ends at once when it is silent. A printer never ends
-    // the connection while a job is being sent, so its close or reset here
-    // means the bytes just sent may not all have been printed: the send
-    // fails, and the job is printed again on the next pass.
+    // time-out this ends at once when it is silent. A printer that keeps
+    // sending is not listened to for longer than REPLY_MAX_MS or beyond
+    // REPLY_MAX_BYTES: what it says is logged, never waited for. A printer
+    // never ends the connection while a job is being sent, so its close or
+    // reset here means the bytes just sent may not all have been printed:
+    // the send fails, and the job is printed again on the next pass.
     m_strLastReply.clear();
+    const uint64_t nReplyEnd = platform::GetMonotonicMs() + REPLY_MAX_MS;
+    bool bCut = false;
     char buffer[4096];
     for (;;) {
+        if (m_strLastReply.size() >= static_cast<size_t>(REPLY_MAX_BYTES) ||
+            platform::GetMonotonicMs() >= nReplyEnd) {
+            bCut = true;
+            break;
+        }
         std::memset(buffer, 0, sizeof(buffer));
         size_t nReceived = 0;
-        nError = m_Socket.Receive(buffer, sizeof(buffer) - 1, nReceived);
+        const size_t nWant = std::min(sizeof(buffer) - 1,
+                                      static_cast<size_t>(REPLY_MAX_BYTES) - m_strLastReply.size());
+        nError = m_Socket.Receive(buffer, nWant, nReceived);
         if (nError != 0) {
             LOG_PRINT(LOG_ERROR, "[%s] recv Error [%d], the printer closed the connection", pszTag,
                       nError);
@@ -137,6 +167,13 @@ int CSocketPort::SendCurrentMemoryPrintData()
             break;
         }
         m_strLastReply.append(buffer, nReceived);
+    }
+    if (bCut) {
+        LOG_PRINT(LOG_INFO,
+                  "[%s] The printer keeps sending... reply read ends after [%d] bytes, Recv Data "
+                  "[%s]",
+                  pszTag, static_cast<int>(m_strLastReply.size()),
+                  HexText(m_strLastReply, 64).c_str());
     }
     LOG_PRINT(LOG_DEBUG, "[%s] send Success, Recv Data [%s]", pszTag, m_strLastReply.c_str());
     return 0;

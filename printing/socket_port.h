@@ -21,6 +21,10 @@ public:
 
     static constexpr int CONNECT_WAIT_MS = 3000;
     static constexpr int RECEIVE_TIMEOUT_MS = 3;
+    // The reply read after each write: a printer's status answer is a few
+    // bytes that come within milliseconds; more, or longer, is chatter.
+    static constexpr int REPLY_MAX_MS = 50;
+    static constexpr int REPLY_MAX_BYTES = 4096;
     // A send, and the close's wait for the printer to acknowledge the last
     // bytes, fail once the printer has taken nothing for this long. A
     // working printer paces its reads with the paper (a cut, a logo, a

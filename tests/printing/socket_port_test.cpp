@@ -255,4 +255,28 @@ TEST_F(SocketPortTest, SlowPrinterIsNotCutOff)
     EXPECT_NE(vecReceipts[0].find("menu line 0119"), std::string::npos);
 }
 
+TEST_F(SocketPortTest, PrinterThatKeepsSendingDoesNotHoldTheJob)
+{
+    // The printer answers without pause. The reply read after each write
+    // is bounded in time and bytes and logs what it got; the job goes on.
+    testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
+                                          {"chatter=1212121212121212"});
+    ASSERT_GT(vprinter.Port(), 0);
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    std::strcpy(info.LanPrintIP, "127.0.0.1");
+    info.LanPrintPort = vprinter.Port();
+    CPrinterCommunicate printer;
+    ASSERT_EQ(printer.PrinterOpen(&info), 0);
+    // Long enough that the printer has been talking before the first write.
+    usleep(100000);
+    EXPECT_EQ(SendReceipt(printer, 200), 0);
+    EXPECT_EQ(printer.PrinterClose(), 0);
+    EXPECT_EQ(vprinter.WaitForReceipts(1, 10000).size(), 1u);
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("The printer keeps sending... reply read ends after ["),
+              std::string::npos);
+    EXPECT_NE(strLog.find("Recv Data [12 12 12 12"), std::string::npos);
+}
+
 } // namespace

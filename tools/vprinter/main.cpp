@@ -39,6 +39,7 @@ const char kUsage[] =
     "                     printer that hangs mid-job)\n"
     "      close-after=N  close the connection after N bytes\n"
     "      status=HEX     answer these bytes after each chunk of data\n"
+    "      chatter=HEX    send these bytes over and over while connected (TCP)\n"
     "      baud=N         read no faster than N baud (10 bits a byte)\n"
     "      slow=N         the same as baud=N\n"
     "      first=N        misbehave on the first N connections only, then serve\n"
@@ -110,6 +111,7 @@ bool ParseFault(const std::string& strMode, vprinter::SFaults& faults)
     } else if (strName == "close-after" && ParseNumber(strValue, 0, 1LL << 50, nValue)) {
         faults.m_nCloseAfter = nValue;
     } else if (strName == "status" && ParseHexBytes(strValue, faults.m_strStatus)) {
+    } else if (strName == "chatter" && ParseHexBytes(strValue, faults.m_strChatter)) {
     } else if ((strName == "baud" || strName == "slow") &&
                ParseNumber(strValue, 1, 100'000'000, nValue)) {
         faults.m_nBaud = static_cast<int>(nValue);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -117,8 +118,19 @@ CPrinterSession::EEnd CPrinterSession::Run()
             }
         }
         short nRevents = 0;
-        if (!Wait(POLLIN, -1, nRevents)) {
+        if (!Wait(POLLIN, m_faults.m_strChatter.empty() ? -1 : 1, nRevents)) {
             return end(END_STOPPED);
+        }
+        if (!m_faults.m_strChatter.empty()) {
+            // A printer that never stops talking: the sender always finds
+            // more of it waiting. What does not fit the socket is dropped.
+            std::string strBlock;
+            while (strBlock.size() < 1024) {
+                strBlock += m_faults.m_strChatter;
+            }
+            const ssize_t nWritten =
+                send(m_nFd, strBlock.data(), strBlock.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+            (void)nWritten;
         }
         if ((nRevents & POLLIN) == 0 && (nRevents & (POLLHUP | POLLERR)) != 0) {
             if (m_bPty && !bStarted) {

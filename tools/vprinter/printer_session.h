@@ -18,6 +18,7 @@ struct SFaults
     int64_t m_nStallAfter = -1; // stop reading after this many bytes, stay connected
     int64_t m_nCloseAfter = -1; // close the connection after this many bytes
     std::string m_strStatus;    // bytes answered after each chunk of data
+    std::string m_strChatter;   // bytes sent over and over while connected
     int m_nBaud = 0;            // reading paced to this rate, 10 bits a byte
     int m_nFirst = -1;          // the faults hit only the first N connections (-1: all)
 };
