@@ -5,44 +5,23 @@
 #include "foundation/ini_file.h"
 #include "foundation/json_ctrl.h"
 #include "foundation/simple_log.h"
-#include "platform/program_folder.h"
 #include "printing/printer_setting.h"
+#include "printing/shop_files.h"
 
-#include <cstdio>
-#include <cstring>
 #include <exception>
+#include <memory>
 
 namespace {
 
 constexpr const char* kStoreSection = "STORE";
-constexpr const char* kNoticeFileName = "Store_Orgin.dat";
 // Shop values are read through a buffer of this size (2047 bytes of text).
 constexpr size_t kStoreBufferSize = 2048;
-// An origin notice is a few lines for the foot of a receipt. A larger file
-// is read only this far, so that a runaway file cannot exhaust memory (and
-// flood the log) on every order.
-constexpr long kMaxNoticeBytes = 64 * 1024;
 
 struct SStringMember
 {
     const char* pszKey;
     std::string CPrintData::*pField;
 };
-
-// Drops a CP949 lead byte that lost its trail byte to a cut.
-void TrimSplitCharacter(std::string& strText)
-{
-    size_t nLength = 0;
-    while (nLength < strText.size()) {
-        const auto byLead = static_cast<unsigned char>(strText[nLength]);
-        const size_t nChar = (byLead >= 0x81 && byLead <= 0xFE) ? 2 : 1;
-        if (nLength + nChar > strText.size()) {
-            break;
-        }
-        nLength += nChar;
-    }
-    strText.resize(nLength);
-}
 
 // The notice may carry its line breaks as the four characters \r\n.
 void ExpandLineBreaks(std::string& strText)
@@ -108,10 +87,9 @@ std::string CPrintData::GetDiscount(int nIndex) const
 
 void CPrintData::ReadStoreData()
 {
-    const std::string strConfigPath =
-        platform::JoinPath(platform::GetProgramFolder(), "Config.ini");
-    // One read of Config.ini for every shop value of this order.
-    const CIniSnapshot config(strConfigPath.c_str());
+    // Config.ini as last read, read again only after a change.
+    const std::shared_ptr<const CIniSnapshot> pConfig = ShopFiles().GetConfig();
+    const CIniSnapshot& config = *pConfig;
     m_strStoreAddr = config.GetString(kStoreSection, "Addr", "", kStoreBufferSize);
     m_strStoreName = config.GetString(kStoreSection, "Name", "", kStoreBufferSize);
     m_strBossNM = config.GetString(kStoreSection, "BossNM", "", kStoreBufferSize);
@@ -125,40 +103,15 @@ void CPrintData::ReadStoreData()
 
 void CPrintData::ReadOriginNotice(const CIniSnapshot& config)
 {
-    const std::string strNoticePath =
-        platform::JoinPath(platform::GetProgramFolder(), kNoticeFileName);
-    // Read only: nothing is written to the agent's file.
-    FILE* pFile = fopen(strNoticePath.c_str(), "rb");
-    bool bFromFile = false;
-    if (pFile != nullptr) {
-        long nSize = -1;
-        if (fseek(pFile, 0, SEEK_END) == 0) {
-            nSize = ftell(pFile);
-            rewind(pFile);
-        }
-        if (nSize > 0) {
-            const long nWanted = nSize < kMaxNoticeBytes ? nSize : kMaxNoticeBytes;
-            std::string strText(static_cast<size_t>(nWanted), '\0');
-            const size_t nCount = fread(strText.data(), 1, strText.size(), pFile);
-            strText.resize(nCount);
-            // The text ends at its first NUL, as a C string would.
-            strText.resize(strlen(strText.c_str()));
-            if (nSize > kMaxNoticeBytes) {
-                TrimSplitCharacter(strText);
-            }
-            LOG_PRINT(LOG_INFO, "[%s] count : %d size :%d, %s", "CPrintData::SetJsonData",
-                      static_cast<int>(nCount), static_cast<int>(nSize), strText.c_str());
-            m_strCOA = std::move(strText);
-            bFromFile = true;
-        }
-    }
-    if (!bFromFile) {
+    const std::shared_ptr<const SOriginNoticeFile> pNotice = ShopFiles().GetOriginNotice();
+    if (pNotice->bRead) {
+        LOG_PRINT(LOG_INFO, "[%s] count : %d size :%d, %s", "CPrintData::SetJsonData",
+                  pNotice->nCount, pNotice->nSize, pNotice->strText.c_str());
+        m_strCOA = pNotice->strText;
+    } else {
         m_strCOA = config.GetString(kStoreSection, "COA", "", kStoreBufferSize);
     }
     ExpandLineBreaks(m_strCOA);
-    if (pFile != nullptr) {
-        fclose(pFile);
-    }
 }
 
 int CPrintData::SetJsonData(const std::string* pText)

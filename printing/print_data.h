@@ -22,8 +22,9 @@ public:
     CPrintData() = default;
     virtual ~CPrintData() = default;
 
-    // Reads the shop data (Config.ini [STORE], the origin notice) and parses
-    // the order. 0 parsed (a member of a wrong type reads as missing, with a
+    // Takes the shop data (Config.ini [STORE], the origin notice) from the
+    // shop files' copy, read again only after a file changed (ShopFiles),
+    // and parses the order. 0 parsed (a member of a wrong type reads as missing, with a
     // WARN line); 2 the text is not an order object; 5 no text. Meant for
     // one order.
     int SetJsonData(const std::string* pText);

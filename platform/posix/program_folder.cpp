@@ -7,7 +7,9 @@
 
 namespace platform {
 
-std::string GetExecutablePath()
+namespace {
+
+std::string ReadExecutablePath()
 {
     char szPath[PATH_MAX + 1];
     ssize_t nLen = readlink("/proc/self/exe", szPath, PATH_MAX);
@@ -15,6 +17,17 @@ std::string GetExecutablePath()
         return {};
     }
     return std::string(szPath, static_cast<size_t>(nLen));
+}
+
+} // namespace
+
+// Read once: the folder of every file the program reads per order comes
+// from it, and the running image keeps its path (an update replacing the
+// file on disk would otherwise turn it into "... (deleted)").
+std::string GetExecutablePath()
+{
+    static const std::string s_strPath = ReadExecutablePath();
+    return s_strPath;
 }
 
 std::string GetProgramFolder()

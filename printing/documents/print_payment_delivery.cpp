@@ -2,12 +2,11 @@
 // receipt.
 #include "printing/documents/print_payment_delivery.h"
 
-#include "foundation/ini_file.h"
 #include "foundation/simple_log.h"
-#include "platform/program_folder.h"
 #include "printing/print_data.h"
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
+#include "printing/shop_files.h"
 
 namespace {
 
@@ -21,8 +20,7 @@ bool IsDeliveryType(int nServiceType)
 
 CPrintPaymentDelivery::CPrintPaymentDelivery() : CPrintPaymentBase("CPrintPaymentDelivery")
 {
-    const std::string strConfig = platform::JoinPath(platform::GetProgramFolder(), "Config.ini");
-    m_bUseNewAddr = IniGetInt("PRINT", "USE_NEWADDR", 1, strConfig.c_str()) == 1 ? 1 : 0;
+    m_bUseNewAddr = ShopFiles().GetConfig()->GetInt("PRINT", "USE_NEWADDR", 1) == 1 ? 1 : 0;
 }
 
 int CPrintPaymentDelivery::StartPrintData()

@@ -10,7 +10,8 @@
 class CPrintPaymentDelivery : public CPrintPaymentBase
 {
 public:
-    // Reads USE_NEWADDR of [PRINT] in the program folder's Config.ini (once
+    // Reads USE_NEWADDR of [PRINT] in the program folder's Config.ini (from
+    // the shop files' copy, read again after a change of the file; once
     // per object, that is once per print job).
     CPrintPaymentDelivery();
 
