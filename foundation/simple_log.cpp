@@ -15,7 +15,9 @@ namespace {
 // "[HH:MM:SS.mmm]": a fixed-width field at the start of every line.
 constexpr size_t kStampLength = 14;
 
-// Lines up to this size are built on the stack; only longer ones allocate.
+// Lines up to kThreadLine are built in the writing thread's own buffer;
+// only longer ones allocate. The signal-safe line is built on the stack.
+constexpr size_t kThreadLine = 4 * 1024;
 constexpr size_t kStackLine = 1024;
 
 const char* LevelTag(int nLevel)
@@ -199,16 +201,19 @@ void CSimpleLog::WriteLine(int nLevel, const char* pszFormat, va_list args)
 
     // The message is expanded behind a gap for stamp and tag; the stamp is
     // filled in when the line is written, so that it is read under the
-    // same lock that decides the file of the day.
-    char szStack[kStackLine];
+    // same lock that decides the file of the day. Each thread formats into
+    // its own buffer, large enough for a whole order's line; only longer
+    // lines allocate. (A plain array: it is still there for the lines
+    // written while the process exits.)
+    thread_local char t_szLine[kThreadLine];
     std::string strLong;
-    char* pLine = szStack;
-    const size_t nRoom = sizeof(szStack) - nHead - 2;
+    char* pLine = t_szLine;
+    const size_t nRoom = sizeof(t_szLine) - nHead - 2;
     int nLen = 0;
     if (pszFormat != nullptr) {
         va_list copy;
         va_copy(copy, args);
-        nLen = std::vsnprintf(szStack + nHead, nRoom, pszFormat, copy);
+        nLen = std::vsnprintf(pLine + nHead, nRoom, pszFormat, copy);
         va_end(copy);
         if (nLen < 0) {
             nLen = 0; // an invalid format: the line keeps stamp and tag

@@ -13,8 +13,18 @@ LocalTime GetSystemLocalTime()
 {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
-    tm parts{};
-    localtime_r(&ts.tv_sec, &parts);
+    // The conversion costs more than the rest of a log line, and lines come
+    // many to a second: each thread keeps the broken-down time of the last
+    // second it converted. localtime_r reads the zone rules once per
+    // process, and zone offsets change only at whole seconds, so the kept
+    // parts are what a new conversion would give.
+    thread_local time_t t_nSecond = -1;
+    thread_local tm t_Parts{};
+    if (ts.tv_sec != t_nSecond) {
+        localtime_r(&ts.tv_sec, &t_Parts);
+        t_nSecond = ts.tv_sec;
+    }
+    const tm& parts = t_Parts;
     LocalTime now;
     now.nYear = parts.tm_year + 1900;
     now.nMonth = parts.tm_mon + 1;
