@@ -4,6 +4,7 @@
 #include "foundation/json_styled_writer.h"
 #include "foundation/simple_log.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -84,14 +85,9 @@ void Empty(Json::Value& value)
 
 void StripLineEnds(std::string& strText)
 {
-    std::string strOut;
-    strOut.reserve(strText.size());
-    for (char ch : strText) {
-        if (ch != '\r' && ch != '\n') {
-            strOut += ch;
-        }
-    }
-    strText.swap(strOut);
+    strText.erase(std::remove_if(strText.begin(), strText.end(),
+                                 [](char ch) { return ch == '\r' || ch == '\n'; }),
+                  strText.end());
 }
 
 } // namespace

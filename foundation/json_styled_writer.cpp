@@ -16,12 +16,25 @@ std::string CJsonStyledWriter::Write(const Json::Value& root)
 
 std::string CJsonStyledWriter::QuoteString(const char* pBegin, const char* pEnd)
 {
-    static const char kHex[] = "0123456789abcdef";
     std::string strOut;
     strOut.reserve(static_cast<size_t>(pEnd - pBegin) + 2);
+    AppendQuoted(strOut, pBegin, pEnd);
+    return strOut;
+}
+
+void CJsonStyledWriter::AppendQuoted(std::string& strOut, const char* pBegin, const char* pEnd)
+{
+    static const char kHex[] = "0123456789abcdef";
     strOut += '"';
+    // Runs of bytes that need no escape are copied whole.
+    const char* pRun = pBegin;
     for (const char* p = pBegin; p != pEnd; ++p) {
-        unsigned char ch = static_cast<unsigned char>(*p);
+        const unsigned char ch = static_cast<unsigned char>(*p);
+        if (ch >= 0x20 && ch != '"' && ch != '\\') {
+            continue;
+        }
+        strOut.append(pRun, p);
+        pRun = p + 1;
         switch (ch) {
         case '"':
             strOut += "\\\"";
@@ -45,18 +58,14 @@ std::string CJsonStyledWriter::QuoteString(const char* pBegin, const char* pEnd)
             strOut += "\\t";
             break;
         default:
-            if (ch < 0x20) {
-                strOut += "\\u00";
-                strOut += kHex[ch >> 4];
-                strOut += kHex[ch & 0x0F];
-            } else {
-                strOut += static_cast<char>(ch);
-            }
+            strOut += "\\u00";
+            strOut += kHex[ch >> 4];
+            strOut += kHex[ch & 0x0F];
             break;
         }
     }
+    strOut.append(pRun, pEnd);
     strOut += '"';
-    return strOut;
 }
 
 void CJsonStyledWriter::WriteValue(const Json::Value& value)
@@ -98,19 +107,23 @@ void CJsonStyledWriter::WriteValue(const Json::Value& value)
 
 void CJsonStyledWriter::WriteObjectValue(const Json::Value& value)
 {
-    Json::Value::Members members = value.getMemberNames();
-    if (members.empty()) {
+    // Members in the order of their names, as getMemberNames lists them,
+    // read through the iterator: no copy of the names, no lookups.
+    if (value.empty()) {
         PushValue("{}");
         return;
     }
     WriteWithIndent("{");
     Indent();
-    for (auto it = members.begin(); it != members.end();) {
-        const std::string& strName = *it;
-        WriteWithIndent(QuoteString(strName.data(), strName.data() + strName.size()));
+    const Json::Value::const_iterator itEnd = value.end();
+    for (Json::Value::const_iterator it = value.begin(); it != itEnd;) {
+        const char* pNameEnd = nullptr;
+        const char* pName = it.memberName(&pNameEnd);
+        WriteIndent();
+        AppendQuoted(m_strDocument, pName, pNameEnd);
         m_strDocument += " : ";
-        WriteValue(value[strName]);
-        if (++it == members.end()) {
+        WriteValue(*it);
+        if (++it == itEnd) {
             break;
         }
         m_strDocument += ',';

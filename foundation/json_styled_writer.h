@@ -20,6 +20,8 @@ public:
 
     // A string in JSON quotes with the minimal escapes.
     static std::string QuoteString(const char* pBegin, const char* pEnd);
+    // The same, appended to strOut.
+    static void AppendQuoted(std::string& strOut, const char* pBegin, const char* pEnd);
 
 private:
     void WriteValue(const Json::Value& value);
