@@ -4,7 +4,7 @@
 JOBS ?= 2
 CTEST_ARGS ?=
 
-.PHONY: deps test demo test-asan test-tsan bench fuzz format clean
+.PHONY: deps test demo package test-asan test-tsan bench fuzz format clean
 
 deps:
 	./scripts/install-deps
@@ -21,6 +21,14 @@ demo: deps
 	cmake --preset dev
 	cmake --build build/dev -j$(JOBS) --target $(DEMO_TARGETS)
 	./tools/demo/run-demo build/dev
+
+# The Debian packages zelkor and zelkor-tools (build/release/packages/*.deb),
+# from the release preset, building only what they install.
+package: deps
+	cmake --preset release
+	cmake --build build/release -j$(JOBS) --target zelkor-package-files
+	cd build/release && cpack -G DEB
+	@ls -1 build/release/packages/*.deb
 
 test-asan: deps
 	cmake --preset asan

@@ -415,6 +415,40 @@ TEST_F(ZelkorE2ETest, MissingAgentLibraryShowsOneBoxAndEnds)
     EXPECT_EQ(platform::FindRegisteredWindow("Zelkor", kWindowTitle), 0);
 }
 
+// The agent interface library comes from the program folder first, else
+// from the system's library path (an agent vendor's package installs it
+// system-wide): the library the process maps is the folder's copy (here
+// the variant without SendData) even when a full one is on the path.
+TEST_F(ZelkorE2ETest, AgentLibraryFromTheProgramFolderElseTheLibraryPath)
+{
+    namespace fs = std::filesystem;
+    const fs::path full = fs::canonical(ZELKOR_STUB_AGENT_LIB);
+    const fs::path variant = fs::canonical(ZELKOR_STUB_AGENT_LIB_WITHOUT_SEND_DATA);
+    struct SCase
+    {
+        const char* pszWhat;
+        bool bFolderCopy; // the variant linked into the program folder
+    };
+    for (const SCase& c : {SCase{"library path only", false}, SCase{"folder copy", true}}) {
+        SCOPED_TRACE(c.pszWhat);
+        fs::remove(m_Folder.File("libNUBEQ_IF.so"));
+        if (c.bFolderCopy) {
+            fs::create_symlink(variant, m_Folder.File("libNUBEQ_IF.so"));
+        }
+        CChildProcess& zelkor = StartZelkor({"LD_LIBRARY_PATH=" + full.parent_path().string()});
+        ASSERT_TRUE(WaitReady()) << m_Folder.ReadFile("zelkor.out");
+        EXPECT_FALSE(Calls("ProcessRun").empty());
+        std::string strMaps =
+            testsupport::ReadWholeFile("/proc/" + std::to_string(zelkor.Pid()) + "/maps");
+        EXPECT_EQ(strMaps.find(variant.string()) != std::string::npos, c.bFolderCopy);
+        EXPECT_EQ(strMaps.find(full.string()) != std::string::npos, !c.bFolderCopy);
+        Send({"--message", "16"}); // WM_CLOSE: the program and the agent end
+        EXPECT_EQ(zelkor.Wait(kWaitMs), 0);
+        m_vPrograms.clear();
+        fs::remove(m_Folder.File("agent_journal.jsonl"));
+    }
+}
+
 // The agent's run call fails: the program ends by itself.
 TEST_F(ZelkorE2ETest, FailedAgentRunEndsTheProgram)
 {
