@@ -6,6 +6,7 @@
 #include "foundation/wait.h"
 #include "platform/thread_start_hook.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -17,6 +18,12 @@ constexpr uint32_t kWriteSuccessWaitMs = 3000;
 constexpr uint32_t kSafeExitWaitMs = 3000;
 constexpr uint32_t kClosePauseMs = 1000;
 constexpr int kRecvWaitSliceMs = 100;
+
+// Serial and parallel devices belong to the groups dialout and lp: a user
+// outside them gets EACCES, which the log line then explains.
+const char* const kPermissionHint =
+    " (permission denied: the user must be in the group dialout for serial ports and lp for "
+    "parallel ports; log out and in again after adding)";
 
 } // namespace
 
@@ -130,9 +137,9 @@ void CSerialPort::TryOpenDevice(COpenAttempt& attempt)
         }
     }
     if (!attempt.pDevice->IsOpen()) {
-        LOG_PRINT(LOG_ERROR, "[%s] CreateFile [%s:%d] Fail ErrorCode [0x%08x]",
+        LOG_PRINT(LOG_ERROR, "[%s] CreateFile [%s:%d] Fail ErrorCode [0x%08x]%s",
                   "CSerialPort::TryOpenPort", attempt.strPortName.c_str(), attempt.nBaudRate,
-                  static_cast<unsigned>(nError));
+                  static_cast<unsigned>(nError), nError == EACCES ? kPermissionHint : "");
     }
 }
 

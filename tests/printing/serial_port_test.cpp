@@ -7,9 +7,11 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/pty_pair.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -192,6 +194,47 @@ TEST_F(SerialPortTest, MissingDeviceIsTriedOnce)
     EXPECT_NE(strLog.find("CreateFile [//./COM7:9600] Fail ErrorCode [0x00000002]"),
               std::string::npos);
     EXPECT_NE(strLog.find("CommPort INVALID_HANDLE!!!"), std::string::npos);
+    EXPECT_EQ(strLog.find("permission denied"), std::string::npos);
+}
+
+// A device the user may not open (not in the group dialout or lp): the
+// failed open's log line says which groups open it. Root opens any plain
+// file, so root gets a sysfs file that refuses writers.
+TEST_F(SerialPortTest, RefusedDeviceNamesTheGroups)
+{
+    std::string strDevice = m_Folder.File("locked-device");
+    if (geteuid() == 0) {
+        strDevice = "/sys/kernel/uevent_seqnum";
+    } else {
+        m_Folder.WriteFile("locked-device", "");
+        std::filesystem::permissions(strDevice, std::filesystem::perms::none);
+    }
+    int hProbe = open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (hProbe >= 0 || errno != EACCES) {
+        if (hProbe >= 0) {
+            close(hProbe);
+        }
+        GTEST_SKIP() << strDevice << " does not refuse this user";
+    }
+    for (const char* pszName : {"com9", "lpt3"}) {
+        std::filesystem::create_symlink(strDevice,
+                                        m_Folder.File(std::string("dosdevices/") + pszName));
+    }
+    struct SCase
+    {
+        const char* pszPort;
+        const char* pszLine;
+    };
+    for (const SCase& c : {SCase{"COM9", "CreateFile [COM9:9600] Fail ErrorCode [0x0000000d] "
+                                         "(permission denied: the user must be in the group "
+                                         "dialout for serial ports and lp for parallel ports"},
+                           SCase{"LPT3", "CreateFile [LPT3:9600] Fail ErrorCode [0x0000000d] "
+                                         "(permission denied"}}) {
+        CSerialPort port(c.pszPort, 9600);
+        EXPECT_EQ(port.OpenPort(), 3) << c.pszPort;
+        EXPECT_FALSE(port.IsOpen()) << c.pszPort;
+        EXPECT_NE(m_Folder.ReadCurrentLog().find(c.pszLine), std::string::npos) << c.pszPort;
+    }
 }
 
 TEST_F(SerialPortTest, DeviceHeldByAnotherOpenIsTriedTenTimes)
