@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -15,6 +16,18 @@ namespace {
 std::string FieldText(const char* pszField, size_t nSize)
 {
     return std::string(pszField, strnlen(pszField, nSize));
+}
+
+// The auto-close time of a request; ZELKOR_TOAST_SECONDS (1 to 3600) sets
+// a toast that closes by itself to another time (tests, the demo).
+int32_t AutoCloseSeconds(int32_t nRequested)
+{
+    const char* pszOverride = std::getenv("ZELKOR_TOAST_SECONDS");
+    if (nRequested <= 0 || pszOverride == nullptr) {
+        return nRequested;
+    }
+    const int nOverride = std::atoi(pszOverride);
+    return nOverride >= 1 && nOverride <= 3600 ? nOverride : nRequested;
 }
 
 } // namespace
@@ -43,15 +56,16 @@ void ShowToastNotify(IToastWindow& window, const ToastRequestInfo* pInfo)
         window.RaiseToast();
         return;
     }
+    const int32_t nAutoCloseSec = AutoCloseSeconds(pInfo->nAutoCloseSec);
     window.ShowToast(FieldText(pInfo->szTitle, sizeof(pInfo->szTitle)),
-                     FieldText(pInfo->szBody, sizeof(pInfo->szBody)), pInfo->nAutoCloseSec);
+                     FieldText(pInfo->szBody, sizeof(pInfo->szBody)), nAutoCloseSec);
     // 0 or less: the toast stays until clicked, and the sender goes on.
-    if (pInfo->nAutoCloseSec <= 0) {
+    if (nAutoCloseSec <= 0) {
         return;
     }
     // The sender waits in its send as long as this runs.
     const long long nTimeoutMs =
-        static_cast<long long>(pInfo->nAutoCloseSec) * 1000 + TOAST_WAIT_MARGIN_MS;
+        static_cast<long long>(nAutoCloseSec) * 1000 + TOAST_WAIT_MARGIN_MS;
     const int nWaitMs = static_cast<int>(std::min<long long>(nTimeoutMs, INT_MAX));
     if (!window.WaitForToastClosed(nWaitMs)) {
         LOG_PRINT(LOG_WARN, "[%s] Toast still open after %d ms: the sender goes on", pszName,
