@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     ScreenshotList list;
     AddControlScreenshots(list);
     AddMarkupScreenshots(list);
+    AddToastScreenshots(list);
 
     const QDir outDir(QString::fromLocal8Bit(argv[1]));
     outDir.mkpath(QStringLiteral("."));
