@@ -145,6 +145,18 @@ private:
     int ClosePrinter(CPrinterCommunicate& printer, int nIndex, int nPrinterFail,
                      const std::string& strPrinterName, const char* pszText,
                      const std::string* pLastNo);
+    // The paper check before printing on an opened printer (serial and
+    // network printers with the status check on). False when the printer
+    // must not print now: out of paper, or the request could not be sent.
+    // bCheckAfter: the printer answers, so it is asked again after the job.
+    bool CheckPaperBefore(CPrinterCommunicate& printer, const PrintInfo& info, int nIndex,
+                          const std::string& strPrinterName, const char* pszText,
+                          const std::string* pNo, bool& bCheckAfter);
+    // The paper check after the job's last cut: the job counts as printed
+    // in any case; paper end is reported (level 1) and shown as a toast.
+    void CheckPaperAfter(CPrinterCommunicate& printer, int nIndex,
+                         const std::string& strPrinterName, const char* pszText,
+                         const std::string* pNo);
     // Counts an open-failure pass; the fifth sends the level-1 report.
     void CountOpenFailure(const char* pszName, const std::string& strText,
                           const std::string* pFirstNo);
@@ -194,6 +206,68 @@ int CPrintJob::ClosePrinter(CPrinterCommunicate& printer, int nIndex, int nPrint
                                       pszText);
     }
     return FAIL_PRINT;
+}
+
+bool CPrintJob::CheckPaperBefore(CPrinterCommunicate& printer, const PrintInfo& info, int nIndex,
+                                 const std::string& strPrinterName, const char* pszText,
+                                 const std::string* pNo, bool& bCheckAfter)
+{
+    const char* const pszName = "CPrintCtrlProcess::CheckPaper";
+    bCheckAfter = false;
+    if (info.StatusCheck != 1 ||
+        (info.PortType != E_PRINTER_TYPE_SERIAL && info.PortType != E_PRINTER_TYPE_SOCKET)) {
+        return true;
+    }
+    switch (printer.Printer_Check_Paper()) {
+    case PAPER_STATUS_NO_ANSWER:
+        LOG_PRINT(LOG_INFO,
+                  "[%s] 프린터(%d) 상태 응답 없음... the printer does not answer DLE EOT 4, "
+                  "printed without the paper check",
+                  pszName, nIndex + 1);
+        return true;
+    case PAPER_STATUS_SEND_FAIL:
+        return false;
+    case PAPER_STATUS_END: {
+        LOG_PRINT(LOG_ERROR, "[%s] 프린터(%d) 용지 없음 (paper out)... not printed, tried again",
+                  pszName, nIndex + 1);
+        const std::string strNo = pNo != nullptr ? *pNo : std::string();
+        m_pContext->pToast->ToastPush(1, "[%s] %s 프린터 용지 없음 (paper out) (%s)\r\nNo : %s",
+                                      pszName, strPrinterName.c_str(), pszText, strNo.c_str());
+        return false;
+    }
+    case PAPER_STATUS_NEAR_END:
+        LOG_PRINT(LOG_WARN, "[%s] 프린터(%d) 용지 부족 (paper near end)", pszName, nIndex + 1);
+        break;
+    default:
+        LOG_PRINT(LOG_DEBUG, "[%s] 프린터(%d) 용지 있음", pszName, nIndex + 1);
+        break;
+    }
+    bCheckAfter = true;
+    return true;
+}
+
+void CPrintJob::CheckPaperAfter(CPrinterCommunicate& printer, int nIndex,
+                                const std::string& strPrinterName, const char* pszText,
+                                const std::string* pNo)
+{
+    const char* const pszName = "CPrintCtrlProcess::CheckPaper";
+    switch (printer.Printer_Check_Paper()) {
+    case PAPER_STATUS_END: {
+        LOG_PRINT(LOG_WARN, "[%s] 프린터(%d) 용지 없음 (paper out) after the job", pszName,
+                  nIndex + 1);
+        const std::string strNo = pNo != nullptr ? *pNo : std::string();
+        m_pContext->pToast->ToastPush(
+            1, "[%s] %s 프린터 용지 없음 (paper out), 출력 후 (%s)\r\nNo : %s", pszName,
+            strPrinterName.c_str(), pszText, strNo.c_str());
+        m_pContext->pToast->ShowPaperOutToast(strPrinterName);
+        break;
+    }
+    case PAPER_STATUS_NEAR_END:
+        LOG_PRINT(LOG_WARN, "[%s] 프린터(%d) 용지 부족 (paper near end)", pszName, nIndex + 1);
+        break;
+    default:
+        break;
+    }
 }
 
 void CPrintJob::CountOpenFailure(const char* pszName, const std::string& strText,
@@ -308,6 +382,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
     const std::string strText = CPrintCtrlProcess::MakePrintTypeText(nPrintType, nMode);
     const char* pszText = strText.c_str();
     int nNotify = 0;
+    const std::string strFirstNo = OrderNumber(vecOrders.front());
 
     for (int nPass = 0; nPass < PRINT_MAX_PASS_COUNT && !vecTryList.empty(); ++nPass) {
         int nPassFail = 0;
@@ -356,6 +431,9 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                           "[%s] 프린터(%d) 오픈 실패. 포트 타입(%d) ;0=시리얼, 1=네트워크, 2=USB",
                           pszName, i + 1, info.PortType);
                 nPrinterFail = FAIL_OPEN;
+            } else if (bool bCheckAfter = false; !CheckPaperBefore(
+                           *pPrinter, info, i, strPrinterName, pszText, &strFirstNo, bCheckAfter)) {
+                nPrinterFail = FAIL_PRINT;
             } else {
                 std::string strLastNo;
                 for (const std::string& strOrder : vecOrders) {
@@ -395,6 +473,9 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                         }
                     }
                 }
+                if (bCheckAfter && nPrinterFail == 0) {
+                    CheckPaperAfter(*pPrinter, i, strPrinterName, pszText, &strLastNo);
+                }
                 if (pPrinter->Printer_Send_End() != 0) {
                     // Reported only: the documents themselves were sent.
                     toast.ToastPush(0, "[%s] %s Printer_Send_End 실패 (%s)\r\nNo : %s", pszName,
@@ -421,7 +502,6 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
         }
         if ((nPassFail & FAIL_PRINT) != 0) {
             if ((nPassFail & 2) != 0) {
-                const std::string strFirstNo = OrderNumber(vecOrders.front());
                 CountOpenFailure(pszName, strText, &strFirstNo);
             }
             if (nNotify == 0) {
@@ -489,6 +569,9 @@ int CPrintJob::PrintSalesData(const std::string& strData, int nPrintType, int nM
                           "[%s] 프린터(%d) 오픈 실패. 포트 타입(%d) ;0=시리얼, 1=네트워크, 2=USB",
                           pszName, i + 1, info.PortType);
                 nPrinterFail = FAIL_OPEN;
+            } else if (bool bCheckAfter = false; !CheckPaperBefore(
+                           *pPrinter, info, i, strPrinterName, pszText, nullptr, bCheckAfter)) {
+                nPrinterFail = FAIL_PRINT;
             } else {
                 CPrintSalesData sales;
                 int nResult = sales.SetJsonData(strData);
@@ -519,6 +602,9 @@ int CPrintJob::PrintSalesData(const std::string& strData, int nPrintType, int nM
                                       pszName, nStart, strData.c_str());
                         }
                     }
+                }
+                if (bCheckAfter && nPrinterFail == 0) {
+                    CheckPaperAfter(*pPrinter, i, strPrinterName, pszText, nullptr);
                 }
                 // The job is ended on every opened port, whatever the report
                 // did; a port that never opened has no job to end.

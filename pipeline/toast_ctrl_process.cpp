@@ -401,3 +401,24 @@ int CToastCtrlProcess::ShowPrintFailToast(const std::string& strOrderText, int n
     PumpMessagesFor(1);
     return bSent ? 1 : 0;
 }
+
+int CToastCtrlProcess::ShowPaperOutToast(const std::string& strPrinterName)
+{
+    auto* pInfo = new ToastRequestInfo{};
+    std::snprintf(pInfo->szTitle, sizeof(pInfo->szTitle), "%s",
+                  "<b><font face=\"verdana\" size=\"10\" weight=\"900\" "
+                  "color=\"#2F76DE\">미르벨</font></b>");
+    std::snprintf(pInfo->szBody, sizeof(pInfo->szBody),
+                  "<font face=\"verdana\" size=\"7\" color=\"#000000\">프린터 용지 "
+                  "없음<br><br><b>프린터 </b>%s</font><br><br><font face=\"verdana\" size=\"7\" "
+                  "color=\"#666666\">※용지를 넣어주세요.</font>",
+                  EscapeToastMarkup(strPrinterName).c_str());
+    pInfo->nAutoCloseSec = 5;
+    // The main window frees the record once it has shown it.
+    bool bSent = SendMainWindowMessage(WM_TRAY_SHOW_TOAST, 0, reinterpret_cast<intptr_t>(pInfo));
+    if (!bSent) {
+        delete pInfo;
+    }
+    PumpMessagesFor(1);
+    return bSent ? 1 : 0;
+}

@@ -66,6 +66,8 @@ public:
     // by the print type bit) and returns when the main window has handled
     // it. 1 handled, 0 no main window (the record is freed here then).
     int ShowPrintFailToast(const std::string& strOrderText, int nPrintType);
+    // Shows the paper-out toast of a printer (by its name) the same way.
+    int ShowPaperOutToast(const std::string& strPrinterName);
 
     // The JSON body ToastRequest_Blocked posts for this message (loads the
     // shop texts first when they are empty).

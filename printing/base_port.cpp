@@ -70,3 +70,9 @@ int CBasePort::SendData(const char* pData, int nSize, int bFlush)
     }
     return 0;
 }
+
+int CBasePort::QueryStatus(const char*, int, int, unsigned char& nAnswer)
+{
+    nAnswer = 0;
+    return STATUS_NO_ANSWER;
+}

@@ -30,6 +30,15 @@ public:
     // The code of the write that failed in this job, 0 while none has.
     int SendFailed() const { return m_nSendFailed; }
 
+    // Sends a real-time status request (DLE EOT n) at once and waits up to
+    // nTimeoutMs for the printer's status byte (bits 1 and 4 set, 0 and 7
+    // clear). 0 with nAnswer, STATUS_NO_ANSWER when none came (or the port
+    // kind cannot be asked), or the send's failure code.
+    static constexpr int STATUS_NO_ANSWER = 1;
+    virtual int QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
+                            unsigned char& nAnswer);
+    static bool IsStatusByte(unsigned char nByte) { return (nByte & 0x93) == 0x12; }
+
     // Set by the command layer at the end of a job (the serial receive
     // thread stops after the next transmit-empty event).
     void SetEndOfJob(int nFlag) { m_nEndOfJob = nFlag; }

@@ -211,6 +211,32 @@ int CPrinterCommunicate::Printer_Send_End()
     return nResult;
 }
 
+int CPrinterCommunicate::Printer_Check_Paper(int nTimeoutMs)
+{
+    const char* pszTag = "CPrinterCommunicate::Printer_Check_Paper";
+    if (!m_pPort) {
+        return PAPER_STATUS_SEND_FAIL;
+    }
+    static const char kPaperStatus[] = {0x10, 0x04, 0x04};
+    unsigned char nAnswer = 0;
+    int nResult = m_pPort->QueryStatus(kPaperStatus, sizeof(kPaperStatus), nTimeoutMs, nAnswer);
+    if (nResult == CBasePort::STATUS_NO_ANSWER) {
+        return PAPER_STATUS_NO_ANSWER;
+    }
+    if (nResult != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] Status Request Fail [%d]", pszTag, nResult);
+        return PAPER_STATUS_SEND_FAIL;
+    }
+    // Bits 5 and 6: roll paper end; bits 2 and 3: near end.
+    if ((nAnswer & 0x60) != 0) {
+        return PAPER_STATUS_END;
+    }
+    if ((nAnswer & 0x0C) != 0) {
+        return PAPER_STATUS_NEAR_END;
+    }
+    return PAPER_STATUS_OK;
+}
+
 int CPrinterCommunicate::PrinterClose()
 {
     int nResult = 0;

@@ -16,10 +16,24 @@ enum EPrinterType
     E_PRINTER_TYPE_USB = 2,
 };
 
+// The paper roll sensor as the printer reports it (Printer_Check_Paper).
+enum EPaperStatus
+{
+    PAPER_STATUS_OK = 0,
+    PAPER_STATUS_NEAR_END = 1,
+    PAPER_STATUS_END = 2,
+    PAPER_STATUS_NO_ANSWER = 3, // the printer does not answer the request
+    PAPER_STATUS_SEND_FAIL = 4, // the request could not be sent
+};
+
 class CPrinterCommunicate
 {
 public:
     static constexpr int MAX_LINE_FEED = 130;
+    // A printer answers a real-time request within milliseconds, on a LAN
+    // and on a 9600 baud line alike; one that has not answered in this
+    // time does not know the request.
+    static constexpr int STATUS_ANSWER_WAIT_MS = 500;
 
     CPrinterCommunicate() = default;
     virtual ~CPrinterCommunicate();
@@ -41,6 +55,9 @@ public:
     int Printer_CutPaper(int nCount);
     // Ends the job: ESC @, flushed.
     int Printer_Send_End();
+    // Asks the paper roll sensor (DLE EOT 4, sent at once) and waits up to
+    // nTimeoutMs for the answer. Only serial and network ports can answer.
+    int Printer_Check_Paper(int nTimeoutMs = STATUS_ANSWER_WAIT_MS);
     // Closes and deletes the port; safe when nothing is open. 0, or the
     // port's close failure (3: the printer did not take the job's last
     // bytes, so the job has not been printed).

@@ -336,6 +336,13 @@ void CSerialPort::ThreadRecvCommEvent()
                     break;
                 }
                 LOG_PRINT(LOG_DEBUG, "[%s] EV_RXCHAR... Data [%s]", pszTag, buffer);
+                {
+                    std::lock_guard<std::mutex> guard(m_ReceivedLock);
+                    if (m_strReceived.size() < 4096) {
+                        m_strReceived.append(buffer, nRead);
+                    }
+                }
+                m_EventReceived.Set();
             }
         }
         if (m_nExitRequest != 0) {
@@ -344,6 +351,44 @@ void CSerialPort::ThreadRecvCommEvent()
     }
     m_EventRecvThreadSafeExit.Set();
     LOG_PRINT(LOG_DEBUG, "[%s] Thread End !!!", pszTag);
+}
+
+int CSerialPort::QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
+                             unsigned char& nAnswer)
+{
+    nAnswer = 0;
+    if (!m_RecvThread.joinable()) {
+        return STATUS_NO_ANSWER; // nothing listens to the line
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_ReceivedLock);
+        m_strReceived.clear();
+    }
+    m_EventReceived.Reset();
+    int nResult = SendData(pRequest, nSize, 1);
+    if (nResult != 0) {
+        return nResult;
+    }
+    const uint64_t nEnd = GetTickCount64Safe() + static_cast<uint64_t>(nTimeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(m_ReceivedLock);
+            for (char c : m_strReceived) {
+                if (IsStatusByte(static_cast<unsigned char>(c))) {
+                    nAnswer = static_cast<unsigned char>(c);
+                    LOG_PRINT(LOG_DEBUG, "[%s] Status [0x%02x]", "CSerialPort::QueryStatus",
+                              nAnswer);
+                    return 0;
+                }
+            }
+            m_strReceived.clear();
+        }
+        const uint64_t nNow = GetTickCount64Safe();
+        if (nNow >= nEnd) {
+            return STATUS_NO_ANSWER;
+        }
+        m_EventReceived.Wait(static_cast<long>(nEnd - nNow));
+    }
 }
 
 int CSerialPort::ClosePort()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,8 @@ public:
     int InitializePort() override;
     int SendData(const char* pData, int nSize, int bFlush) override;
     int ClosePort() override;
+    int QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
+                    unsigned char& nAnswer) override;
 
     // One open attempt cycle: up to 10 tries 30 ms apart, none more after
     // "no such device".
@@ -55,6 +58,11 @@ private:
     std::atomic<int> m_nOpenAttempts{0};
     std::atomic<int> m_nExitRequest{0};
     int m_nInitialized = 0;
+
+    // What the printer sent, kept by the receive thread for QueryStatus.
+    std::mutex m_ReceivedLock;
+    std::string m_strReceived;
+    CTeskEvent m_EventReceived{false};
 
     CTeskEvent m_EventRecvThreadSafeExit{true};
     CTeskEvent m_EventWriteSuccess{false};

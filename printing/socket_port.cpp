@@ -179,6 +179,43 @@ int CSocketPort::SendCurrentMemoryPrintData()
     return 0;
 }
 
+int CSocketPort::QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
+                             unsigned char& nAnswer)
+{
+    const char* pszTag = "CSocketPort::QueryStatus";
+    nAnswer = 0;
+    // The write's own reply read catches a quick answer.
+    int nResult = SendData(pRequest, nSize, 1);
+    if (nResult != 0) {
+        return nResult;
+    }
+    const uint64_t nEnd = platform::GetMonotonicMs() + static_cast<uint64_t>(nTimeoutMs);
+    std::string strSeen = m_strLastReply;
+    for (;;) {
+        for (char c : strSeen) {
+            if (IsStatusByte(static_cast<unsigned char>(c))) {
+                nAnswer = static_cast<unsigned char>(c);
+                LOG_PRINT(LOG_DEBUG, "[%s] Status [0x%02x]", pszTag, nAnswer);
+                return 0;
+            }
+        }
+        strSeen.clear();
+        if (platform::GetMonotonicMs() >= nEnd) {
+            return STATUS_NO_ANSWER;
+        }
+        char buffer[256];
+        size_t nReceived = 0;
+        int nError = m_Socket.Receive(buffer, sizeof(buffer), nReceived);
+        if (nError != 0) {
+            LOG_PRINT(LOG_ERROR, "[%s] recv Error [%d], the printer closed the connection", pszTag,
+                      nError);
+            m_nSendFailed = 3;
+            return 3;
+        }
+        strSeen.assign(buffer, nReceived);
+    }
+}
+
 int CSocketPort::ClosePort()
 {
     const char* pszTag = "CSocketPort::ClosePort";

@@ -15,6 +15,8 @@ public:
     int OpenPort() override;
     int InitializePort() override;
     int ClosePort() override;
+    int QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
+                    unsigned char& nAnswer) override;
 
     // What the printer sent back after the last write (only logged).
     const std::string& LastReply() const { return m_strLastReply; }

@@ -14,6 +14,7 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/tcp_listener.h"
 #include "tests/support/test_data.h"
+#include "tests/support/vprinter_process.h"
 
 #include <atomic>
 #include <filesystem>
@@ -533,6 +534,67 @@ TEST_F(PrintCtrlProcessTest, ReprintWithNoSheetPrinterPrintsOnEveryConfiguredPri
     EXPECT_EQ(1, CutCount(second.Received()));
     EXPECT_TRUE(Journal().empty());
     EXPECT_EQ(0, m_pPrint->FailCount());
+}
+
+// The paper sensor of network printers, asked before the job and after its
+// last cut. Out of paper before: not printed, tried again, reported. Out of
+// paper after: printed, reported and shown. A printer that does not answer,
+// or whose check is switched off, prints as before.
+TEST_F(PrintCtrlProcessTest, PaperSensorDecidesAndReports)
+{
+    struct Case
+    {
+        const char* pszFault; // "" for a printer with paper
+        int nStatusCheck;
+        size_t nReceipts;      // cut on the printer
+        int nConnections;      // passes that reached it
+        int nUnprinted;        // LastJobUnprintedCount
+        int nPaperReports;     // level-1 reports with "paper out"
+        int nToasts;           // print-failure and paper-out toasts
+        size_t nRequests;      // DLE EOT 4 on the first connection
+        size_t nNoAnswerLines; // the INFO line of a printer that does not answer
+    };
+    const Case cases[] = {
+        {"", 1, 2, 1, 0, 0, 0, 2, 0},
+        {"paper-near-end", 1, 2, 1, 0, 0, 0, 2, 0},
+        {"no-status", 1, 2, 1, 0, 0, 0, 1, 1},
+        {"paper-end", 1, 0, PRINT_MAX_PASS_COUNT, 1, PRINT_MAX_PASS_COUNT, PRINT_MAX_PASS_COUNT, 1,
+         0},
+        {"paper-end-after=2", 1, 2, 1, 0, 1, 1, 2, 0},
+        {"paper-end", 0, 2, 1, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pszFault) + " check " + std::to_string(c.nStatusCheck));
+        CToastCounter window;
+        std::vector<std::string> vecFaults;
+        if (c.pszFault[0] != '\0') {
+            vecFaults.push_back(c.pszFault);
+        }
+        const std::string strOut =
+            m_Folder.File(std::string("vprinter-") + c.pszFault + std::to_string(c.nStatusCheck));
+        testsupport::CVirtualPrinter printer(ZELKOR_VPRINTER_EXE, strOut, vecFaults);
+        ASSERT_GT(printer.Port(), 0);
+        ConfigurePrinters(
+            {.nUse = 1, .nRcp = 1, .nLanPort = printer.Port(), .nStatusCheck = c.nStatusCheck}, {});
+        const size_t nLogBefore = m_Folder.ReadCurrentLog().size();
+        EXPECT_EQ(0, m_pPrint->PrintProcess(36001, OrderArray({"orders/pickup_order.json"})));
+
+        EXPECT_EQ(c.nUnprinted, m_pPrint->LastJobUnprintedCount());
+        EXPECT_EQ(c.nReceipts, printer.WaitForReceipts(2, c.nReceipts > 0 ? 10000 : 300).size());
+        EXPECT_EQ(c.nConnections, printer.Connections());
+        EXPECT_EQ(c.nRequests, Occurrences(printer.Connection(1), "\x10\x04\x04"));
+        int nPaperReports = 0;
+        for (const auto& [nLevel, strMsg] : Reports()) {
+            if (strMsg.find("paper out") != std::string::npos) {
+                EXPECT_EQ(1, nLevel) << strMsg;
+                ++nPaperReports;
+            }
+        }
+        EXPECT_EQ(c.nPaperReports, nPaperReports);
+        EXPECT_EQ(c.nToasts, window.Count());
+        const std::string strLog = m_Folder.ReadCurrentLog().substr(nLogBefore);
+        EXPECT_EQ(c.nNoAnswerLines, Occurrences(strLog, "the printer does not answer DLE EOT 4"));
+    }
 }
 
 } // namespace

@@ -311,6 +311,50 @@ TEST_F(SerialPortTest, LineSlowerThanTheWaitFailsTheRestOfTheJob)
     }
 }
 
+TEST_F(SerialPortTest, PaperSensorAnswersOverTheLine)
+{
+    // DLE EOT 4 goes out at once and the receive thread hands the answer
+    // back; a printer that does not know the request stays silent. What
+    // the check sends prints nothing: the receipt after it is unchanged.
+    struct Case
+    {
+        const char* pszFault;
+        int nStatus;
+    };
+    const Case cases[] = {
+        {nullptr, PAPER_STATUS_OK},
+        {"paper-near-end", PAPER_STATUS_NEAR_END},
+        {"paper-end", PAPER_STATUS_END},
+        {"no-status", PAPER_STATUS_NO_ANSWER},
+    };
+    int nCom = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszFault != nullptr ? c.pszFault : "paper");
+        ++nCom;
+        std::vector<std::string> vecFaults;
+        if (c.pszFault != nullptr) {
+            vecFaults.push_back(c.pszFault);
+        }
+        const std::string strName = "com" + std::to_string(nCom);
+        CPtyVirtualPrinter printer(m_Folder.Path(), strName.c_str(),
+                                   m_Folder.File("vprinter-" + strName), vecFaults);
+        ASSERT_TRUE(printer.Started());
+        PrintInfo info;
+        info.PortType = E_PRINTER_TYPE_SERIAL;
+        info.Port = nCom;
+        info.BaudRate = 9600;
+        CPrinterCommunicate communicate;
+        ASSERT_EQ(communicate.PrinterOpen(&info), 0);
+        EXPECT_EQ(communicate.Printer_Check_Paper(), c.nStatus);
+        EXPECT_EQ(communicate.Printer_Send_Init(), 0);
+        EXPECT_EQ(communicate.Printer_Send_Msg("paper", 1, 0, 0), 0);
+        EXPECT_EQ(communicate.Printer_CutPaper(1), 0);
+        EXPECT_EQ(communicate.Printer_Check_Paper(), c.nStatus);
+        EXPECT_EQ(communicate.Printer_Send_End(), 0);
+        communicate.PrinterClose();
+    }
+}
+
 TEST_F(SerialPortTest, PrinterRepliesAreOnlyLogged)
 {
     CSerialPort port("//./COM3", 9600);

@@ -25,6 +25,7 @@ bool WritePrinterConfig(const std::string& strConfigPath, const SPrinterConfig& 
         write(i + 1, "UsbUse", printer.pszUsb != nullptr ? "1" : "0");
         write(i + 1, "UsbName", printer.pszUsb != nullptr ? printer.pszUsb : "");
         write(i + 1, "Port", std::to_string(printer.nComPort));
+        write(i + 1, "StatusCheck", std::to_string(printer.nStatusCheck));
     }
     bOk &= IniWriteString("PRINTER", "PickupPaymentPrintCnt", "1", strConfigPath.c_str());
     return bOk;

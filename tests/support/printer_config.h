@@ -15,6 +15,7 @@ struct SPrinterConfig
     int nLanPort = 0;             // network printer on 127.0.0.1 when > 0
     const char* pszUsb = nullptr; // spooler queue when set
     int nComPort = 0;             // serial port number when > 0
+    int nStatusCheck = 1;         // Printer%dStatusCheck
 };
 
 // Writes [PRINTER] Printer1* / Printer2* (named KITCHEN and COUNTER) and

@@ -42,6 +42,12 @@ const char kUsage[] =
     "      chatter=HEX    send these bytes over and over while connected (TCP)\n"
     "      baud=N         read no faster than N baud (10 bits a byte)\n"
     "      slow=N         the same as baud=N\n"
+    "      no-status      never answer the status request DLE EOT n (a printer\n"
+    "                     without it; by default every DLE EOT n is answered)\n"
+    "      paper-near-end the paper near-end sensor is on (DLE EOT 4 answers 1E)\n"
+    "      paper-end      out of paper (DLE EOT 4 answers 7E); the data is still\n"
+    "                     taken and written\n"
+    "      paper-end-after=N  out of paper once N receipts were cut\n"
     "      first=N        misbehave on the first N connections only, then serve\n"
     "                     normally (a printer that recovers; TCP only)\n"
     "  --help           this text\n"
@@ -104,6 +110,14 @@ bool ParseFault(const std::string& strMode, vprinter::SFaults& faults)
     long long nValue = 0;
     if (strMode == "refuse") {
         faults.m_bRefuse = true;
+    } else if (strMode == "no-status") {
+        faults.m_bNoStatus = true;
+    } else if (strMode == "paper-near-end") {
+        faults.m_bPaperNearEnd = true;
+    } else if (strMode == "paper-end") {
+        faults.m_nPaperEndAfter = 0;
+    } else if (strName == "paper-end-after" && ParseNumber(strValue, 0, 1'000'000, nValue)) {
+        faults.m_nPaperEndAfter = static_cast<int>(nValue);
     } else if (strMode == "no-read") {
         faults.m_bNoRead = true;
     } else if (strName == "stall-after" && ParseNumber(strValue, 0, 1LL << 50, nValue)) {

@@ -18,6 +18,44 @@ constexpr int kIdlePollMs = 20;
 
 } // namespace
 
+unsigned char StatusAnswer(int n, const SFaults& faults, int nCuts)
+{
+    const bool bPaperEnd = faults.m_nPaperEndAfter >= 0 && nCuts >= faults.m_nPaperEndAfter;
+    unsigned char nAnswer = 0x12;
+    if (n == 4) {
+        if (faults.m_bPaperNearEnd || bPaperEnd) {
+            nAnswer |= 0x0C;
+        }
+        if (bPaperEnd) {
+            nAnswer |= 0x60;
+        }
+    } else if (n == 2 && bPaperEnd) {
+        nAnswer |= 0x20;
+    }
+    return nAnswer;
+}
+
+void CPrinterSession::AnswerStatusRequests(const char* pBytes, size_t nSize)
+{
+    for (size_t i = 0; i < nSize; ++i) {
+        const unsigned char c = static_cast<unsigned char>(pBytes[i]);
+        if (m_nRealTimeState == 2 && c >= 1 && c <= 4) {
+            m_nRealTimeState = 0;
+            if (!m_faults.m_bNoStatus) {
+                const unsigned char nAnswer = StatusAnswer(c, m_faults, m_output.CutCount());
+                const ssize_t nWritten = write(m_nFd, &nAnswer, 1);
+                (void)nWritten;
+            }
+            continue;
+        }
+        if (m_nRealTimeState == 1 && c == 0x04) {
+            m_nRealTimeState = 2;
+            continue;
+        }
+        m_nRealTimeState = c == 0x10 ? 1 : 0;
+    }
+}
+
 CPrinterSession::CPrinterSession(int nFd, bool bPty, const SFaults& faults, CReceiptOutput& output,
                                  int nStopFd)
     : m_nFd(nFd), m_bPty(bPty), m_faults(faults), m_output(output), m_nStopFd(nStopFd)
@@ -171,6 +209,7 @@ CPrinterSession::EEnd CPrinterSession::Run()
         begin();
         nReceived += nRead;
         m_output.AddBytes(std::string_view(buffer, static_cast<size_t>(nRead)));
+        AnswerStatusRequests(buffer, static_cast<size_t>(nRead));
         if (m_faults.m_nBaud > 0) {
             nextDue = std::max(nextDue, Clock::now()) + byteTime * nRead;
         }

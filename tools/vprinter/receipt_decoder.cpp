@@ -11,6 +11,8 @@ namespace {
 
 constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kGs = 0x1D;
+constexpr unsigned char kDle = 0x10;
+constexpr unsigned char kEot = 0x04;
 constexpr unsigned char kCr = 0x0D;
 constexpr unsigned char kLf = 0x0A;
 
@@ -169,6 +171,17 @@ size_t CReceiptDecoder::NextToken(std::string_view bytes, bool bFinal, ETokenKin
         }
         return 1;
     }
+    if (c == kDle) {
+        if (nHave < 3) {
+            return bFinal ? 1 : 0;
+        }
+        const unsigned char n = At(bytes, 2);
+        if (At(bytes, 1) == kEot && n >= 1 && n <= 4) {
+            eKind = TOKEN_REALTIME;
+            return 3;
+        }
+        return 1;
+    }
     if (c != kEsc && c != kGs) {
         return 1;
     }
@@ -294,6 +307,8 @@ void CReceiptDecoder::Apply(ETokenKind eKind, std::string_view token)
         m_vecDone.push_back(std::move(m_current));
         m_current = SReceipt();
         break;
+    case TOKEN_REALTIME:
+        break; // a question to the printer, nothing on paper
     }
 }
 

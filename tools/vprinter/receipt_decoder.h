@@ -11,6 +11,8 @@
 //   1B 69     ESC i    cut
 //   1D 56 m   GS V m   cut, m = 0, 1, 48, 49; with m = 65, 66, 97, 98, 103,
 //                      104 one more byte n follows
+//   10 04 n   DLE EOT n real-time status request, n = 1..4: answered by the
+//                      printer, prints nothing
 // Text is CP949: printable ASCII 20..7E, and two-byte characters whose lead
 // byte is 81..FE and trail byte 41..5A, 61..7A or 81..FE.
 //
@@ -134,6 +136,7 @@ private:
         TOKEN_CRLF,
         TOKEN_LF,
         TOKEN_CUT,
+        TOKEN_REALTIME,
     };
     // Length of the token at the start of the bytes and its kind; 0 when it
     // needs more bytes (never when bFinal).

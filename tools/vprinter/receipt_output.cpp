@@ -91,6 +91,9 @@ void CReceiptOutput::WriteReceipts()
 void CReceiptOutput::WriteReceipt(const SReceipt& receipt)
 {
     ++m_nReceiptCount;
+    if (receipt.IsCut()) {
+        ++m_nCutCount;
+    }
     const std::string strText = ReceiptText(receipt);
     std::string strName = Numbered("receipt", m_nReceiptCount);
     if (!receipt.IsCut()) {

@@ -26,6 +26,8 @@ public:
     void AddBytes(std::string_view bytes);
     // The connection ended: a tail without cut is written as an uncut receipt.
     void EndConnection();
+    // Receipts cut so far (over every connection).
+    int CutCount() const { return m_nCutCount; }
 
 private:
     void WriteReceipts();
@@ -35,6 +37,7 @@ private:
     bool m_bPng = false;
     int m_nColumns = 42;
     int m_nReceiptCount = 0;
+    int m_nCutCount = 0;
     int m_nConnectionCount = 0;
     std::FILE* m_pStream = nullptr;
     CReceiptDecoder m_decoder;

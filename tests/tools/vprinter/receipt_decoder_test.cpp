@@ -93,6 +93,12 @@ const SDecodeCase kCases[] = {
     {"IncompleteCommandAtTheEnd", "x\x1B", u8"L|x<1B>|(no LF)\n-- no cut (data ended)\n"},
     {"IncompleteGsVAtTheEnd", "\x1DVA", u8"L|<1D 56 41>|(no LF)\n-- no cut (data ended)\n"},
     {"LeadByteAtTheEnd", "\xB0", u8"L|<B0>|(no LF)\n-- no cut (data ended)\n"},
+    {"StatusRequestsPrintNothing", "\x10\x04\x04\x1B@x\r\n\x1Bi\x10\x04\x04\x1B@",
+     u8"L|x|\n-- cut 1B 69\n"},
+    {"OtherDleBytesKept", "\x10\x05x\x10\x04\x07\r\n\x1Bi",
+     u8"L|<10><05>x<10><04><07>|\n-- cut 1B 69\n"},
+    {"IncompleteStatusRequestAtTheEnd", "x\x10\x04",
+     u8"L|x<10><04>|(no LF)\n-- no cut (data ended)\n"},
 };
 
 class ReceiptDecodeTest : public ::testing::TestWithParam<std::tuple<SDecodeCase, size_t>>

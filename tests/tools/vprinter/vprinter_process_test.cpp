@@ -422,9 +422,10 @@ TEST(VprinterProcess, HelpListsEveryOption)
     const std::string strCommand = std::string(ZELKOR_VPRINTER_EXE) + " --help > " + strHelp;
     ASSERT_EQ(std::system(strCommand.c_str()), 0);
     const std::string strText = ReadFile(strHelp);
-    for (const char* pszOption : {"--tcp", "--pty", "--out", "--png", "--fault", "--count",
-                                  "refuse", "no-read", "close-after=N", "stall-after=N",
-                                  "status=HEX", "chatter=HEX", "baud=N", "slow=N", "first=N"}) {
+    for (const char* pszOption :
+         {"--tcp", "--pty", "--out", "--png", "--fault", "--count", "refuse", "no-read",
+          "close-after=N", "stall-after=N", "status=HEX", "chatter=HEX", "baud=N", "slow=N",
+          "first=N", "no-status", "paper-near-end", "paper-end", "paper-end-after=N"}) {
         EXPECT_NE(strText.find(pszOption), std::string::npos) << pszOption;
     }
 }
