@@ -264,7 +264,7 @@ int RequestControl::SSL_Init(SslConnectInfo& info, const std::string& strUrl, in
         m_strErrorText = "cannot resolve host";
         return 0;
     }
-    if (info.socket.Connect() != 0) {
+    if (info.socket.Connect(nTimeoutMs) != 0) {
         LOG_PRINT(LOG_ERROR, "[%s] Connect Error occured. (Socket No : %d)", pszName,
                   info.socket.Number());
         m_strErrorText = "cannot connect";
@@ -319,6 +319,27 @@ int RequestControl::SSL_Init(SslConnectInfo& info, const std::string& strUrl, in
     return 1;
 }
 
+int RequestControl::StatusCode(const std::string& strHeaderPart)
+{
+    // "HTTP/1.x NNN reason"
+    if (strHeaderPart.compare(0, 5, "HTTP/") != 0) {
+        return 0;
+    }
+    size_t nSpace = strHeaderPart.find(' ');
+    if (nSpace == std::string::npos || nSpace + 4 > strHeaderPart.size()) {
+        return 0;
+    }
+    int nCode = 0;
+    for (size_t i = nSpace + 1; i < nSpace + 4; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(strHeaderPart[i]))) {
+            return 0;
+        }
+        nCode = nCode * 10 + (strHeaderPart[i] - '0');
+    }
+    const char chAfter = nSpace + 4 < strHeaderPart.size() ? strHeaderPart[nSpace + 4] : ' ';
+    return chAfter == ' ' || chAfter == '\r' ? nCode : 0;
+}
+
 int RequestControl::SplitResponse(const std::string& strReceived, std::string& strResponse,
                                   std::string& strHeaderPart)
 {
@@ -338,6 +359,7 @@ int RequestControl::SSL_Request(const std::string& strUrl, const std::string& st
                                 std::string& strResponse, int nTimeoutMs)
 {
     const char* const pszName = "RequestControl::SSL_Request";
+    m_nLastStatus = 0;
     SslConnectInfo info;
     if (SSL_Init(info, strUrl, nTimeoutMs) != 1) {
         int nCode = info.socket.LastError();
@@ -373,6 +395,15 @@ int RequestControl::SSL_Request(const std::string& strUrl, const std::string& st
 
     std::string strHeaderPart;
     int nResult = SplitResponse(strReceived, strResponse, strHeaderPart);
+    m_nLastStatus = nResult == 1 ? StatusCode(strHeaderPart) : 0;
+    if (nResult == 1 && (m_nLastStatus < 200 || m_nLastStatus > 299)) {
+        // The server refused the message (or answered no HTTP): it is not
+        // delivered, whatever the body says.
+        LOG_PRINT(LOG_ERROR, "[%s] HTTP status [%d] refused (Socket no : %d, Status line : %s)",
+                  pszName, m_nLastStatus, nSocket,
+                  strHeaderPart.substr(0, strHeaderPart.find("\r\n")).c_str());
+        nResult = 0;
+    }
     LOG_PRINT(LOG_INFO,
               "[%s] Commproc Result. (Socket no : %d, ret : %d, Send length :%d, \r\nData : %s)",
               pszName, nSocket, nResult, nSent, strHeaderPart.c_str());

@@ -56,9 +56,12 @@ public:
     void SetCaFile(const std::string& strCaFile) { m_strCaFile = strCaFile; }
 
     // POSTs strBody (CP949, sent as UTF-8 JSON) to strUrl; strPath is
-    // written into the request line. 1 when the answer has a header
-    // section: strResponse then holds what follows the header lines (it
-    // begins with CR LF, then the body). 0 otherwise, strResponse untouched.
+    // written into the request line; the connect and every read wait at
+    // most nTimeoutMs. 1 when the answer has a header section and a 2xx
+    // status: strResponse then holds what follows the header lines (it
+    // begins with CR LF, then the body). 0 otherwise; strResponse is
+    // filled the same way for an answer with another status (logged at
+    // ERROR with it, see LastStatus), and untouched for no answer.
     int SSL_Request(const std::string& strUrl, const std::string& strPath,
                     const std::string& strBody, const std::string& strHeader,
                     std::string& strResponse, int nTimeoutMs);
@@ -87,10 +90,17 @@ public:
     static int SplitResponse(const std::string& strReceived, std::string& strResponse,
                              std::string& strHeaderPart);
 
+    // The status code of "HTTP/1.x NNN ..." at the start of a header part;
+    // 0 when it is not a status line.
+    static int StatusCode(const std::string& strHeaderPart);
+
     // Why the last SSL_Init failed ("" after a success).
     const std::string& GetErrorText() const { return m_strErrorText; }
+    // The HTTP status of the last answer (0: no answer or no status line).
+    int LastStatus() const { return m_nLastStatus; }
 
 private:
     std::string m_strErrorText;
+    int m_nLastStatus = 0;
     std::string m_strCaFile;
 };

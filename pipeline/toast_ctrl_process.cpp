@@ -337,8 +337,8 @@ int CToastCtrlProcess::ToastRequest_Blocked(int nLevel, const std::string& strMs
                   strResponse.c_str());
         return 1;
     }
-    LOG_PRINT(LOG_ERROR, "[%s] SSL_Request returned : FAIL, Res : %s", pszName,
-              strResponse.c_str());
+    LOG_PRINT(LOG_ERROR, "[%s] SSL_Request returned : FAIL, HTTP Status [%d], Res : %s", pszName,
+              pClient->LastStatus(), strResponse.c_str());
     return 0;
 }
 

@@ -36,8 +36,10 @@ public:
     // address with the port. 0 or a socket error code (11001 and up for
     // name failures).
     int Resolve(const std::string& strHost, int nPort);
-    // Blocking connect to the resolved address. 0 or a socket error code.
-    int Connect();
+    // Connect to the resolved address, waiting at most nTimeoutMs (0:
+    // the system's own limit). 0 or a socket error code (10060 when the
+    // time ran out).
+    int Connect(int nTimeoutMs);
 
     // One send (never raises SIGPIPE) / one receive honouring the receive
     // time-out. Both return the byte count, 0 on end of stream (receive),

@@ -4,8 +4,11 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -143,19 +146,58 @@ int CTlsSocket::Resolve(const std::string& strHost, int nPort)
     return 0;
 }
 
-int CTlsSocket::Connect()
+int CTlsSocket::Connect(int nTimeoutMs)
 {
     if (!m_bResolved) {
         return Fail(10039);
     }
     sockaddr_in address;
     std::memcpy(&address, m_Address, sizeof(address));
-    int nResult;
-    do {
-        nResult =
-            ::connect(m_hSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    } while (nResult != 0 && errno == EINTR);
-    return nResult == 0 ? 0 : Fail(SocketErrorFromSystem(errno));
+    // Non-blocking for the connect only: a host that drops the SYNs costs
+    // the time-out, not the system's minutes of retries.
+    const int nFlags = ::fcntl(m_hSocket, F_GETFL);
+    if (nFlags < 0 || ::fcntl(m_hSocket, F_SETFL, nFlags | O_NONBLOCK) != 0) {
+        return Fail(SocketErrorFromSystem(errno));
+    }
+    int nError = 0;
+    if (::connect(m_hSocket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        nError = errno;
+    }
+    if (nError == EINPROGRESS || nError == EINTR) {
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        for (;;) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const long long nElapsedMs =
+                (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+            const long long nLeft = nTimeoutMs > 0 ? nTimeoutMs - nElapsedMs : -1;
+            if (nTimeoutMs > 0 && nLeft <= 0) {
+                nError = ETIMEDOUT;
+                break;
+            }
+            pollfd fd{m_hSocket, POLLOUT, 0};
+            const int nReady = ::poll(&fd, 1, static_cast<int>(nLeft));
+            if (nReady < 0 && errno == EINTR) {
+                continue;
+            }
+            if (nReady < 0) {
+                nError = errno;
+                break;
+            }
+            if (nReady == 0) {
+                nError = ETIMEDOUT;
+                break;
+            }
+            socklen_t nLength = sizeof(nError);
+            if (::getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &nError, &nLength) != 0) {
+                nError = errno;
+            }
+            break;
+        }
+    }
+    ::fcntl(m_hSocket, F_SETFL, nFlags);
+    return nError == 0 ? 0 : Fail(SocketErrorFromSystem(nError));
 }
 
 long CTlsSocket::Send(const void* pData, size_t nSize)

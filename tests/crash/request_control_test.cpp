@@ -127,8 +127,13 @@ TEST_F(RequestControlServerTest, ResultPerAnswer)
     const SCase cases[] = {
         {"200", CTlsServer::EMode::Reply, CTlsServer::HttpReply("200 OK", "ok"), 1, "\r\nok"},
         {"500 with body", CTlsServer::EMode::Reply,
-         CTlsServer::HttpReply("500 Internal Server Error", "broken"), 1, "\r\nbroken"},
+         CTlsServer::HttpReply("500 Internal Server Error", "broken"), 0, "\r\nbroken"},
+        {"HTTP/1.0 500", CTlsServer::EMode::Reply, "HTTP/1.0 500\r\n\r\n", 0, "\r\n"},
+        {"404", CTlsServer::EMode::Reply, CTlsServer::HttpReply("404 Not Found", "no"), 0,
+         "\r\nno"},
+        {"302", CTlsServer::EMode::Reply, "HTTP/1.1 302 Found\r\nLocation: /x\r\n\r\n", 0, "\r\n"},
         {"header only", CTlsServer::EMode::Reply, "HTTP/1.1 204 No Content\r\n\r\n", 1, "\r\n"},
+        {"no status line", CTlsServer::EMode::Reply, "hello\r\n\r\nbody", 0, "\r\nbody"},
         {"close at once", CTlsServer::EMode::CloseAtOnce, "", 0, "unchanged"},
         {"no blank line", CTlsServer::EMode::Reply, "HTTP/1.1 200 OK\r\nX-A: 1\r\n", 0,
          "unchanged"},
@@ -159,9 +164,12 @@ TEST_F(RequestControlServerTest, ResultPerAnswer)
     std::string strLog = m_Folder.ReadCurrentLog();
     EXPECT_NE(strLog.find("[RequestControl::SSL_Init] Created new socket. (Socket No : "),
               std::string::npos);
-    EXPECT_NE(strLog.find("ret : 1, Send length :" + std::to_string(strRequest.size()) +
+    EXPECT_NE(strLog.find("ret : 0, Send length :" + std::to_string(strRequest.size()) +
                           ", \r\nData : HTTP/1.1 500 Internal Server Error\r\n"),
               std::string::npos);
+    EXPECT_NE(strLog.find("[RequestControl::SSL_Request] HTTP status [500] refused (Socket no : "),
+              std::string::npos);
+    EXPECT_NE(strLog.find("Status line : HTTP/1.0 500)"), std::string::npos);
     EXPECT_NE(strLog.find("[RequestControl::SSL_Request] Socket Commproc ended. "
                           "SSL_ResourceFree Called."),
               std::string::npos);
@@ -251,14 +259,22 @@ TEST_F(RequestControlServerTest, ConnectionFailuresLogTheSocketError)
         std::string strUrl;
         const char* pszLine;
     };
+    // A server whose accept queue is full drops the SYNs: the connect
+    // gives up after the request's time-out, not the system's minutes.
+    testsupport::CTcpListener::Options silent;
+    silent.nBacklog = 0;
+    silent.bAccept = false;
+    testsupport::CTcpListener unanswered(silent);
+    unanswered.FillBacklog();
     const SCase cases[] = {
         {"https://nohost.invalid/services/t", "Code : 11001, Description : Host not found.)"},
         {Url(testsupport::CTcpListener::FreePort()),
          "Code : 10061, Description : Connection refused.)"},
+        {Url(unanswered.Port()), "Code : 10060, Description : Connection timed out.)"},
     };
     for (const SCase& c : cases) {
         std::string strResponse = "unchanged";
-        EXPECT_EQ(m_Client.SSL_Request(c.strUrl, "/services/t", "{}", "", strResponse, 5000), 0)
+        EXPECT_EQ(m_Client.SSL_Request(c.strUrl, "/services/t", "{}", "", strResponse, 1000), 0)
             << c.strUrl;
         EXPECT_EQ(strResponse, "unchanged");
         EXPECT_NE(m_Folder.ReadCurrentLog().find(c.pszLine), std::string::npos) << c.pszLine;

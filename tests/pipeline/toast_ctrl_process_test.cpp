@@ -264,6 +264,24 @@ TEST_F(ToastCtrlProcessTest, PostsTheReportToTheWebhook)
               std::string::npos);
 }
 
+// A webhook that answers 500 has not taken the report: the post fails, and
+// the ERROR line says the status.
+TEST_F(ToastCtrlProcessTest, RefusedAnswerIsAFailureWithItsStatus)
+{
+    CTlsServer::Options options;
+    options.strReply = CTlsServer::HttpReply("500 Internal Server Error", "broken");
+    CTlsServer server(m_Ca, options);
+    WriteConfig(server.Port());
+    CToastCtrlProcess toast;
+    EXPECT_EQ(toast.ToastRequest_Blocked(1, "report"), 0);
+    ASSERT_TRUE(server.WaitForConnectionsEnded(1, 5000));
+    const std::string strLog = m_Folder.ReadCurrentLog();
+    EXPECT_NE(strLog.find("[ERROR] [CToastCtrlProcess::ToastRequest_Blocked] SSL_Request returned "
+                          ": FAIL, HTTP Status [500], Res : \r\nbroken"),
+              std::string::npos);
+    EXPECT_EQ(strLog.find("SSL_Request returned : SUCCESS"), std::string::npos);
+}
+
 // Missing shop files: still posted, empty bot name, title of the parentheses.
 TEST_F(ToastCtrlProcessTest, PostsWithoutShopInfo)
 {
