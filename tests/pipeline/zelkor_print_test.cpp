@@ -3,13 +3,16 @@
 // zelkor-vprinter on loopback TCP configured as network printer 1.
 #include "foundation/ini_file.h"
 #include "foundation/json_ctrl.h"
+#include "platform/instance_lock.h"
 #include "tests/support/cp949.h"
 #include "tests/support/printer_config.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/runtime_dir.h"
 #include "tests/support/small_tmpfs.h"
 #include "tests/support/test_data.h"
 #include "tests/support/vprinter_process.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -116,6 +119,8 @@ protected:
         return vecNumbers;
     }
 
+    // The runs' instance lock lives here, away from any running program.
+    testsupport::CTempRuntimeDir m_RuntimeDir;
     CTempProgramFolder m_Folder;
 };
 
@@ -283,6 +288,64 @@ TEST_F(ZelkorPrintTest, OrderWithAWrongTypedMemberPrints)
     ASSERT_EQ(2u, vecReceipts.size());
     EXPECT_NE(std::string::npos, vecReceipts[0].find(Utf8FromCp949("참치김밥"))) << vecReceipts[0];
     EXPECT_EQ(1, printer.Connections());
+}
+
+// Two runs started together on one program folder: the second waits for
+// the first's instance lock, so each hands out its own number.
+TEST_F(ZelkorPrintTest, ConcurrentRunsNeverShareANumber)
+{
+    CVirtualPrinter printer(ZELKOR_VPRINTER_EXE, m_Folder.File("receipts"));
+    ASSERT_GT(printer.Port(), 0);
+    ConfigurePrinter(printer.Port());
+    WriteWaitNumber(12);
+    m_Folder.WriteFile("event.json", UnnumberedPickupOrder());
+    constexpr int kRounds = 3;
+    for (int nRound = 0; nRound < kRounds; ++nRound) {
+        const pid_t nFirst = StartPrint(36001);
+        const pid_t nSecond = StartPrint(36001);
+        ASSERT_GT(nFirst, 0);
+        ASSERT_GT(nSecond, 0);
+        for (pid_t nPid : {nFirst, nSecond}) {
+            int nStatus = 0;
+            ASSERT_EQ(nPid, waitpid(nPid, &nStatus, 0));
+            ASSERT_TRUE(WIFEXITED(nStatus));
+            EXPECT_EQ(0, WEXITSTATUS(nStatus)) << "round " << nRound;
+        }
+    }
+    std::vector<std::string> vecNumbers = AnsweredWaitNumbers();
+    std::sort(vecNumbers.begin(), vecNumbers.end());
+    const std::vector<std::string> vecExpected = {"12", "13", "14", "15", "16", "17"};
+    EXPECT_EQ(vecExpected, vecNumbers);
+    EXPECT_EQ(static_cast<size_t>(2 * 2 * kRounds), printer.WaitForReceipts(12, 10000).size());
+}
+
+// The program (or a stuck run) holds the lock: the run gives up after its
+// wait with its own code and a clear message, and touches nothing.
+TEST_F(ZelkorPrintTest, HeldInstanceLockGivesItsOwnExitCode)
+{
+    CVirtualPrinter printer(ZELKOR_VPRINTER_EXE, m_Folder.File("receipts"));
+    ASSERT_GT(printer.Port(), 0);
+    ConfigurePrinter(printer.Port());
+    WriteWaitNumber(12);
+    platform::CInstanceLock programLock(platform::kZelkorInstanceLockName);
+    ASSERT_EQ(platform::EInstanceLockResult::Acquired, programLock.Acquire());
+    setenv("ZELKOR_PRINT_LOCK_WAIT_MS", "300", 1);
+    std::string strErrors;
+    const int nExit = RunPrint(36001, UnnumberedPickupOrder(), strErrors);
+    unsetenv("ZELKOR_PRINT_LOCK_WAIT_MS");
+    EXPECT_EQ(7, nExit);
+    EXPECT_NE(std::string::npos,
+              strErrors.find("Zelkor or another zelkor-print holds the instance lock"))
+        << strErrors;
+    EXPECT_NE(std::string::npos, strErrors.find("gave up after 300 ms")) << strErrors;
+    EXPECT_TRUE(AnsweredWaitNumbers().empty());
+    EXPECT_EQ(0, printer.Connections());
+    EXPECT_EQ("12", IniGetString("ORDER", "LastNo", "", m_Folder.File("Config.ini").c_str()));
+
+    // Released: the next run goes through.
+    programLock.Release();
+    EXPECT_EQ(0, RunPrint(36001, UnnumberedPickupOrder(), strErrors)) << strErrors;
+    EXPECT_EQ(std::vector<std::string>{"12"}, AnsweredWaitNumbers());
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 // directory), for reprints and printer trials from a shell.
 #include "agent/nubeq_dll_mngr.h"
 #include "foundation/simple_log.h"
+#include "foundation/wait.h"
 #include "foundation/window_sink.h"
 #include "pipeline/event_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
+#include "platform/instance_lock.h"
 #include "platform/program_folder.h"
 #include "printing/printer_setting.h"
 #include "tools/print/print_job_watch.h"
@@ -20,6 +22,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -35,7 +38,63 @@ const char* const kUsage =
     "    5 not printed: unreadable data, the agent refused the answer, or an\n"
     "      outside-app order\n"
     "    6 the wait number could not be saved in Config.ini (the next run\n"
-    "      would hand it out again); what printed is on stderr\n";
+    "      would hand it out again); what printed is on stderr\n"
+    "    7 the program's instance lock stayed held (Zelkor or another\n"
+    "      zelkor-print runs): nothing was numbered or printed\n"
+    "  Only one process hands out wait numbers: the run waits up to 10 s\n"
+    "  (ZELKOR_PRINT_LOCK_WAIT_MS) for the program's instance lock.\n";
+
+// How long a run waits for a Zelkor or zelkor-print that holds the lock:
+// a run on working printers takes a few seconds, so a second run started
+// beside it gets its turn; a held lock beyond that is the program itself.
+constexpr int kDefaultLockWaitMs = 10000;
+
+int LockWaitMs()
+{
+    const char* pszValue = std::getenv("ZELKOR_PRINT_LOCK_WAIT_MS");
+    if (pszValue == nullptr || *pszValue == '\0') {
+        return kDefaultLockWaitMs;
+    }
+    char* pEnd = nullptr;
+    long nValue = std::strtol(pszValue, &pEnd, 10);
+    return *pEnd == '\0' && nValue >= 0 && nValue <= 600000 ? static_cast<int>(nValue)
+                                                            : kDefaultLockWaitMs;
+}
+
+// Takes the instance lock, waiting up to nWaitMs. 0, 3 (no lock file) or 7.
+int TakeInstanceLock(platform::CInstanceLock& lock, int nWaitMs)
+{
+    const uint64_t nDeadline = GetTickCount64Safe() + static_cast<uint64_t>(nWaitMs);
+    bool bToldWaiting = false;
+    for (;;) {
+        std::string strError;
+        switch (lock.Acquire(&strError)) {
+        case platform::EInstanceLockResult::Acquired:
+            return 0;
+        case platform::EInstanceLockResult::Failed:
+            std::fprintf(stderr, "zelkor-print: cannot take the instance lock: %s\n",
+                         strError.c_str());
+            return 3;
+        case platform::EInstanceLockResult::HeldByOther:
+            break;
+        }
+        if (GetTickCount64Safe() >= nDeadline) {
+            std::fprintf(stderr,
+                         "zelkor-print: Zelkor or another zelkor-print holds the instance lock "
+                         "%s; gave up after %d ms, nothing was printed\n",
+                         lock.Path().c_str(), nWaitMs);
+            return 7;
+        }
+        if (!bToldWaiting) {
+            std::fprintf(stderr,
+                         "zelkor-print: waiting for the instance lock %s (Zelkor or another "
+                         "zelkor-print runs)\n",
+                         lock.Path().c_str());
+            bToldWaiting = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 // The outcome of the one event, filled on the event worker thread.
 struct SEventOutcome
@@ -81,6 +140,15 @@ int main(int argc, char** argv)
     if (!ReadWholeFile(argv[2], strData)) {
         std::fprintf(stderr, "zelkor-print: cannot read %s\n", argv[2]);
         return 2;
+    }
+
+    // Wait numbers are read, counted and written back: only the holder of
+    // the program's instance lock may do that (the program, or one run of
+    // this tool), or two processes hand out the same number.
+    platform::CInstanceLock instanceLock(platform::kZelkorInstanceLockName);
+    const int nLocked = TakeInstanceLock(instanceLock, LockWaitMs());
+    if (nLocked != 0) {
+        return nLocked;
     }
 
     const std::string strFolder = platform::GetProgramFolder();
