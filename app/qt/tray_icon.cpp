@@ -9,6 +9,7 @@
 
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <string>
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr int kTooltipChars = 127;
 void AddCommand(QMenu& menu, const QString& strText, unsigned nCommand)
 {
     QAction* pAction = menu.addAction(strText);
+    pAction->setData(nCommand);
     // Queued: the command runs once the menu has closed and its own loop
     // has returned.
     QObject::connect(pAction, &QAction::triggered, [nCommand] {
@@ -38,6 +40,17 @@ CTrayIcon::CTrayIcon(const std::string& strTooltip, const QIcon& icon, IToastWin
     // The host opens it on the context request (a right click); a left
     // click or a double click does nothing.
     m_pIcon->setContextMenu(m_pMenu.get());
+    // What the user is shown, in the log (the desktop tests read it).
+    QObject::connect(m_pMenu.get(), &QMenu::aboutToShow, [pMenu = m_pMenu.get()] {
+        std::string strItems;
+        for (const QAction* pAction : pMenu->actions()) {
+            strItems += (strItems.empty() ? "" : ", ") +
+                        platform::Utf8ToCp949(pAction->text().toStdString()) + " [" +
+                        pAction->data().toString().toStdString() + "]";
+        }
+        LOG_PRINT(LOG_TRACE, "[%s] Open [%d] %s", "CTrayIcon::Menu",
+                  static_cast<int>(pMenu->actions().size()), strItems.c_str());
+    });
     QObject::connect(m_pIcon.get(), &QSystemTrayIcon::activated,
                      [](QSystemTrayIcon::ActivationReason eReason) {
                          LOG_PRINT(LOG_TRACE, "[%s] Activated [%d]", "CTrayIcon::OnActivated",
