@@ -65,7 +65,8 @@ public:
     // and with TCP_ERROR_RESET when the peer resets (it closed with bytes
     // unread). With everything acknowledged, the peer's close is awaited
     // nCloseGraceMs; a peer that keeps the connection open is not a
-    // failure. Then closes. Returns 0 or the failure (closed all the same).
+    // failure. Then closes (with a reset after a time-out). Returns 0 or
+    // the failure (closed all the same).
     int ShutdownAndClose(int nStallMs, int nCloseGraceMs = 1000);
 
     // Closes at once (no shutdown).

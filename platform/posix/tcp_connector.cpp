@@ -256,7 +256,13 @@ int CTcpConnector::ShutdownAndClose(int nStallMs, int nCloseGraceMs)
         while (::recv(m_hSocket, buffer, sizeof(buffer), MSG_DONTWAIT) > 0) {
         }
     }
-    Close();
+    if (nResult == TCP_ERROR_TIMEOUT) {
+        // Given up: a reset frees the peer, instead of leaving it the
+        // unsent rest to wait for.
+        AbortClose();
+    } else {
+        Close();
+    }
     return nResult;
 }
 

@@ -160,15 +160,14 @@ CPrinterSession::EEnd CPrinterSession::Run()
             return end(END_STOPPED);
         }
         if (!m_faults.m_strChatter.empty()) {
-            // A printer that never stops talking: the sender always finds
-            // more of it waiting. What does not fit the socket is dropped.
+            // A printer that never stops talking: its socket is kept full,
+            // so the sender always finds more of it waiting.
             std::string strBlock;
-            while (strBlock.size() < 1024) {
+            while (strBlock.size() < 16384) {
                 strBlock += m_faults.m_strChatter;
             }
-            const ssize_t nWritten =
-                send(m_nFd, strBlock.data(), strBlock.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-            (void)nWritten;
+            while (send(m_nFd, strBlock.data(), strBlock.size(), MSG_DONTWAIT | MSG_NOSIGNAL) > 0) {
+            }
         }
         if ((nRevents & POLLIN) == 0 && (nRevents & (POLLHUP | POLLERR)) != 0) {
             if (m_bPty && !bStarted) {
