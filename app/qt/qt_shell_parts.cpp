@@ -6,6 +6,7 @@
 #include "app/qt/tray_icon.h"
 #include "foundation/simple_log.h"
 #include "ui/common/png_resource.h"
+#include "ui/dialogs/dlg_print_setting.h"
 
 #include <QMessageBox>
 #include <new>

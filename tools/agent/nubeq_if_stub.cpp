@@ -198,10 +198,12 @@ NUBEQ_EXPORT int32_t RequestJob(const char* pszKey, const char* pszType)
                      pszKey);
 }
 
+#ifndef ZELKOR_AGENT_STUB_WITHOUT_REGISTER_SHOP_EX
 NUBEQ_EXPORT int32_t RegisterShopEx()
 {
     return PlainCall("RegisterShopEx", {}, nullptr);
 }
+#endif
 
 // Resolved by the program but never called; they answer empty.
 NUBEQ_EXPORT int32_t GetInfo(const char* pszKey, char* pszBuffer, int32_t nSize)

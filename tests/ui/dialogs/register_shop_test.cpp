@@ -12,6 +12,7 @@ namespace {
 class CFakeAgent : public IRegisterShopAgent
 {
 public:
+    bool IsLoaded() override { return m_bLoaded; }
     bool HasRegisterShopEx() override { return m_bHasExport; }
     int SetData(const std::string& strKey, const std::string& strValue) override
     {
@@ -23,6 +24,7 @@ public:
         m_vCalls.push_back("RegisterShopEx");
         return m_nResult;
     }
+    bool m_bLoaded = true;
     bool m_bHasExport = true;
     int m_nResult = 1;
     std::vector<std::string> m_vCalls;
@@ -77,6 +79,12 @@ TEST(RegisterShopTest, FailuresWriteNothingAndPickTheirMessage)
         // Checked before anything is handed over.
         {false, 1, REGISTER_SHOP_MISSING_EXPORT, 126, 0},
     };
+    CFakeAgent unloaded;
+    unloaded.m_bLoaded = false;
+    EXPECT_EQ(RegisterShopMessageId(
+                  RegisterShop(unloaded, LOGIN_TYPE_BSNUM, "1", "2", 1, folder.File("Config.ini"))),
+              123);
+    EXPECT_TRUE(unloaded.m_vCalls.empty());
     for (const Case& c : cases) {
         CFakeAgent agent;
         agent.m_bHasExport = c.bHasExport;

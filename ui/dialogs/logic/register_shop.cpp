@@ -28,6 +28,10 @@ int RegisterShop(IRegisterShopAgent& agent, int nLoginType, const std::string& s
     const char* const pszTag = "CDlgRegisterPos::RunRegisterShop";
     // The loader's own "missing" result is -1, which the library also
     // gives for a refused registration: the export is looked for first.
+    if (!agent.IsLoaded()) {
+        LOG_PRINT(LOG_ERROR, "[%s] Agent Library Not Loaded", pszTag);
+        return REGISTER_SHOP_NO_LIBRARY;
+    }
     if (!agent.HasRegisterShopEx()) {
         LOG_PRINT(LOG_ERROR, "[%s] RegisterShopEx Not Found", pszTag);
         return REGISTER_SHOP_MISSING_EXPORT;

@@ -14,13 +14,17 @@ constexpr int LOGIN_TYPE_BSNUM = 1; // business number and store id
 
 // Result of a library without the registration export.
 constexpr int REGISTER_SHOP_MISSING_EXPORT = -4;
+// Result when the library cannot be loaded at all (an undefined error to
+// the user: neither the shop's data nor the server is at fault).
+constexpr int REGISTER_SHOP_NO_LIBRARY = -3;
 
 // The string table id shown for a failed registration result: -1 105,
 // -2 122, -4 126, anything else 123.
 int RegisterShopMessageId(int nResult);
 
-// Registers: checks that the library has the export (else
-// REGISTER_SHOP_MISSING_EXPORT, no call made), hands the values to the
+// Registers: checks that the library is loaded (else
+// REGISTER_SHOP_NO_LIBRARY) and has the export (else
+// REGISTER_SHOP_MISSING_EXPORT), no call made then, hands the values to the
 // agent in order (mode keys, "loginType", "orgno", "pos_type",
 // "REQ_HANDLE" as "%02X"), calls RegisterShopEx and on a result above 0
 // writes [POS] (never the password) and [ORDER] "LastNo" = "1" to

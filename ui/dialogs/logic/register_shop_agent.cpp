@@ -6,22 +6,26 @@ namespace {
 class CNubeqRegisterShopAgent : public IRegisterShopAgent
 {
 public:
-    bool HasRegisterShopEx() override
+    explicit CNubeqRegisterShopAgent(CNubeqDllMngr& agent) : m_Agent(agent) {}
+    bool IsLoaded() override
     {
-        CNubeqDllMngr& agent = NubeqDllMngr();
-        agent.InitFunction();
-        return agent.HasExport("RegisterShopEx");
+        m_Agent.InitFunction();
+        return m_Agent.IsLoaded();
     }
+    bool HasRegisterShopEx() override { return m_Agent.HasExport("RegisterShopEx"); }
     int SetData(const std::string& strKey, const std::string& strValue) override
     {
-        return NubeqDllMngr().Call_SetData(strKey, strValue);
+        return m_Agent.Call_SetData(strKey, strValue);
     }
-    int RegisterShopEx() override { return NubeqDllMngr().Call_RegisterShopEx(); }
+    int RegisterShopEx() override { return m_Agent.Call_RegisterShopEx(); }
+
+private:
+    CNubeqDllMngr& m_Agent;
 };
 
 } // namespace
 
-std::unique_ptr<IRegisterShopAgent> MakeNubeqRegisterShopAgent()
+std::unique_ptr<IRegisterShopAgent> MakeNubeqRegisterShopAgent(CNubeqDllMngr& agent)
 {
-    return std::make_unique<CNubeqRegisterShopAgent>();
+    return std::make_unique<CNubeqRegisterShopAgent>(agent);
 }

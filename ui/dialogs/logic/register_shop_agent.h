@@ -12,11 +12,15 @@ class IRegisterShopAgent
 {
 public:
     virtual ~IRegisterShopAgent() = default;
-    // The library has the registration export at all.
+    // The library could be loaded at all.
+    virtual bool IsLoaded() = 0;
+    // The loaded library has the registration export.
     virtual bool HasRegisterShopEx() = 0;
     virtual int SetData(const std::string& strKey, const std::string& strValue) = 0;
     virtual int RegisterShopEx() = 0;
 };
 
-// Over the process's agent library (NubeqDllMngr).
-std::unique_ptr<IRegisterShopAgent> MakeNubeqRegisterShopAgent();
+// Over an agent library manager (the process's one by default); it must
+// outlive the object.
+std::unique_ptr<IRegisterShopAgent>
+MakeNubeqRegisterShopAgent(CNubeqDllMngr& agent = NubeqDllMngr());
