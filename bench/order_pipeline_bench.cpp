@@ -95,6 +95,14 @@ private:
                     break;
                 }
                 for (ssize_t i = 0; i < n; ++i) {
+                    // The paper status request DLE EOT 4 is answered at
+                    // once, as a receipt printer does: paper present.
+                    if (i >= 2 && buffer[i - 2] == '\x10' && buffer[i - 1] == '\x04' &&
+                        buffer[i] == '\x04') {
+                        const char chStatus = 0x12;
+                        [[maybe_unused]] ssize_t nSent =
+                            ::send(hClient, &chStatus, 1, MSG_NOSIGNAL);
+                    }
                     if (chLast == '\x1b' && buffer[i] == 'i') {
                         m_nLastCutAt.store(Clock::now().time_since_epoch().count(),
                                            std::memory_order_relaxed);

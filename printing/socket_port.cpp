@@ -184,35 +184,51 @@ int CSocketPort::QueryStatus(const char* pRequest, int nSize, int nTimeoutMs,
 {
     const char* pszTag = "CSocketPort::QueryStatus";
     nAnswer = 0;
-    // The write's own reply read catches a quick answer.
-    int nResult = SendData(pRequest, nSize, 1);
-    if (nResult != 0) {
-        return nResult;
+    if (!CheckOpenForSend()) {
+        return 3;
+    }
+    if (m_nSendFailed != 0) {
+        return m_nSendFailed;
+    }
+    // What the job buffered goes first; then the request goes out on its
+    // own, and the answer is taken as soon as it comes (not after the
+    // reply window of a write).
+    if (m_nSendLength > 0) {
+        int nResult = SendCurrentMemoryPrintData();
+        ClearSendBuffer();
+        if (nResult != 0) {
+            m_nSendFailed = nResult;
+            return nResult;
+        }
+    }
+    size_t nSent = 0;
+    int nError = m_Socket.SendAll(pRequest, static_cast<size_t>(nSize), StallMs(), nSent);
+    if (nError != 0) {
+        LOG_PRINT(LOG_ERROR, "[%s] send Error [%d]", pszTag, nError);
+        m_nSendFailed = 3;
+        return 3;
     }
     const uint64_t nEnd = platform::GetMonotonicMs() + static_cast<uint64_t>(nTimeoutMs);
-    std::string strSeen = m_strLastReply;
     for (;;) {
-        for (char c : strSeen) {
-            if (IsStatusByte(static_cast<unsigned char>(c))) {
-                nAnswer = static_cast<unsigned char>(c);
-                LOG_PRINT(LOG_DEBUG, "[%s] Status [0x%02x]", pszTag, nAnswer);
-                return 0;
-            }
-        }
-        strSeen.clear();
-        if (platform::GetMonotonicMs() >= nEnd) {
-            return STATUS_NO_ANSWER;
-        }
         char buffer[256];
         size_t nReceived = 0;
-        int nError = m_Socket.Receive(buffer, sizeof(buffer), nReceived);
+        nError = m_Socket.Receive(buffer, sizeof(buffer), nReceived);
         if (nError != 0) {
             LOG_PRINT(LOG_ERROR, "[%s] recv Error [%d], the printer closed the connection", pszTag,
                       nError);
             m_nSendFailed = 3;
             return 3;
         }
-        strSeen.assign(buffer, nReceived);
+        for (size_t i = 0; i < nReceived; ++i) {
+            if (IsStatusByte(static_cast<unsigned char>(buffer[i]))) {
+                nAnswer = static_cast<unsigned char>(buffer[i]);
+                LOG_PRINT(LOG_DEBUG, "[%s] Status [0x%02x]", pszTag, nAnswer);
+                return 0;
+            }
+        }
+        if (platform::GetMonotonicMs() >= nEnd) {
+            return STATUS_NO_ANSWER;
+        }
     }
 }
 
