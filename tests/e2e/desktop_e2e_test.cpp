@@ -67,28 +67,47 @@ public:
                 return std::string(pszTool) + " is not installed (scripts/install-deps)";
             }
         }
-        // A display number nobody holds; a lost race for it tries the next.
+        // A display number nobody holds: Xvfb refuses one in use (and takes
+        // over the lock of one whose server died), then the next is tried.
         for (int nDisplay = 60 + getpid() % 30; nDisplay < 200; nDisplay += 7) {
-            if (std::filesystem::exists("/tmp/.X" + std::to_string(nDisplay) + "-lock")) {
-                continue;
+            const std::string strDisplay = ":" + std::to_string(nDisplay);
+            std::string strHolder =
+                testsupport::ReadWholeFile("/tmp/.X" + std::to_string(nDisplay) + "-lock");
+            if (!strHolder.empty() && kill(std::atoi(strHolder.c_str()), 0) == 0) {
+                continue; // a live server's display
             }
-            const std::string strSocket = "/tmp/.X11-unix/X" + std::to_string(nDisplay);
             m_pServer = std::make_unique<CChildProcess>(
-                std::vector<std::string>{FindProgram("Xvfb"), ":" + std::to_string(nDisplay),
-                                         "-screen", "0", "800x600x24", "-nolisten", "tcp", "-wr",
-                                         "-noreset"},
+                std::vector<std::string>{FindProgram("Xvfb"), strDisplay, "-screen", "0",
+                                         "800x600x24", "-nolisten", "tcp", "-wr", "-noreset"},
                 std::vector<std::string>{}, m_strFolder + "/xvfb.out");
+            m_strDisplay = strDisplay;
+            // Up once a client gets the root window's attributes.
             if (WaitUntil(
-                    [&] { return std::filesystem::exists(strSocket) || !m_pServer->IsRunning(); },
+                    [&] { return !m_pServer->IsRunning() || Run("xwininfo", {"-root"}) == 0; },
                     10000) &&
                 m_pServer->IsRunning()) {
-                m_strDisplay = ":" + std::to_string(nDisplay);
                 return "";
             }
             m_pServer.reset();
+            m_strDisplay.clear();
         }
         return "Xvfb could not start: " + testsupport::ReadWholeFile(m_strFolder + "/xvfb.out");
     }
+
+    // The tray host and the server end by SIGTERM: the server removes its
+    // lock file and its socket then.
+    ~CDesktop()
+    {
+        for (CChildProcess* pProcess : {m_pTray.get(), m_pServer.get()}) {
+            if (pProcess != nullptr && pProcess->IsRunning()) {
+                pProcess->Signal(SIGTERM);
+                pProcess->Wait(10000);
+            }
+        }
+    }
+    CDesktop() = default;
+    CDesktop(const CDesktop&) = delete;
+    CDesktop& operator=(const CDesktop&) = delete;
 
     const std::string& Display() const { return m_strDisplay; }
 
@@ -264,8 +283,8 @@ protected:
             return;
         }
         std::filesystem::create_directories(pszDir);
-        int nLeft = std::max(0, std::min(icon.nX, menu.nX) - 120);
-        int nTop = std::max(0, std::min(icon.nY, menu.nY) - 40);
+        int nLeft = std::max(0, std::min(icon.nX, menu.nX) - 200);
+        int nTop = std::max(0, std::min(icon.nY, menu.nY) - 80);
         int nRight = std::min(800, std::max(icon.nX + icon.nWidth, menu.nX + menu.nWidth) + 40);
         int nBottom = 600;
         std::string strOut;
