@@ -4,7 +4,7 @@
 JOBS ?= 2
 CTEST_ARGS ?=
 
-.PHONY: deps test demo package test-asan test-tsan bench fuzz format clean
+.PHONY: deps test demo run package test-asan test-tsan bench fuzz format clean
 
 deps:
 	./scripts/install-deps
@@ -21,6 +21,13 @@ demo: deps
 	cmake --preset dev
 	cmake --build build/dev -j$(JOBS) --target $(DEMO_TARGETS)
 	./tools/demo/run-demo build/dev
+
+# The program on this desktop with its tray icon, the stand-in agent and the
+# demo's two virtual printers, until the tray menu's exit.
+run: deps
+	cmake --preset dev
+	cmake --build build/dev -j$(JOBS) --target $(DEMO_TARGETS)
+	./tools/demo/run-desktop build/dev
 
 # The Debian packages zelkor and zelkor-tools (build/release/packages/*.deb),
 # from the release preset, building only what they install.
