@@ -51,9 +51,9 @@ CDlgPrintSettingSub::CDlgPrintSettingSub(QWidget* pParent) : QWidget(pParent)
     label(QString::fromUtf16(u"연결 방식"), 12, 84, 100);
     label(QString::fromUtf16(u"하단 줄바꿈"), 12, 168, 100);
     m_vSerialLabels = {label(QString::fromUtf16(u"포트"), 12, 124, 100),
-                       label(QString::fromUtf16(u"속도"), 356, 124, 40)};
+                       label(QString::fromUtf16(u"속도"), 360, 124, 40)};
     m_vNetworkLabels = {label(QString::fromUtf16(u"IP 주소"), 12, 124, 100),
-                        label(QString::fromUtf16(u"포트"), 356, 124, 40)};
+                        label(QString::fromUtf16(u"포트"), 360, 124, 40)};
     m_vSpoolerLabels = {label(QString::fromUtf16(u"프린터"), 12, 124, 100)};
 
     auto button = [this](int nId, int nX, int nY) {
@@ -70,8 +70,8 @@ CDlgPrintSettingSub::CDlgPrintSettingSub(QWidget* pParent) : QWidget(pParent)
     button(IDC_TYPE_SERIAL, 120, 84);
     button(IDC_TYPE_USB, 215, 84);
     button(IDC_TYPE_NETWORK, 310, 84);
-    button(IDC_SERIAL_SEARCH, 255, 122);
-    button(IDC_USB_SEARCH, 355, 122);
+    button(IDC_SERIAL_SEARCH, 252, 122);
+    button(IDC_USB_SEARCH, 276, 122);
     static_cast<CPictureButton*>(m_mapControls[IDC_SERIAL_SEARCH])
         ->SetPicture(picture::PANEL_SERIAL_SEARCH);
     static_cast<CPictureButton*>(m_mapControls[IDC_USB_SEARCH])
@@ -96,7 +96,7 @@ CDlgPrintSettingSub::CDlgPrintSettingSub(QWidget* pParent) : QWidget(pParent)
     });
     combo(IDC_BAUD_LIST, 14, picture::PANEL_COMBO, QRect(400, 125, 150, 25));
     CTeskComboBox* pSpooler =
-        combo(IDC_SPOOLER_LIST, 14, picture::PANEL_COMBO, QRect(120, 125, 225, 25));
+        combo(IDC_SPOOLER_LIST, 14, picture::PANEL_COMBO, QRect(120, 125, 150, 25));
     pSpooler->view()->setMinimumWidth(225);
     connect(pSpooler, &QComboBox::currentIndexChanged, this, [this](int nIndex) {
         if (nIndex >= 0) {

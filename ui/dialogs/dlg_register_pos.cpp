@@ -126,6 +126,16 @@ CPictureButton* CDlgRegisterPos::Button(int nId) const
     return it == m_mapButtons.end() ? nullptr : it->second;
 }
 
+void CDlgRegisterPos::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    // The field takes the focus with the caret behind the given text; a
+    // selected text would be replaced by the first key touched.
+    m_pFirst->setFocus();
+    m_pFirst->deselect();
+    m_pFirst->end(false);
+}
+
 int CDlgRegisterPos::DoModal()
 {
     show();

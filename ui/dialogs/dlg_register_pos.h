@@ -64,6 +64,9 @@ public:
     CFlatEdit* Edit(int nId) const;
     CPictureButton* Button(int nId) const;
 
+protected:
+    void showEvent(QShowEvent* pEvent) override;
+
 private:
     void BuildControls();
     void OnKey(int nId);

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     AddControlScreenshots(list);
     AddMarkupScreenshots(list);
     AddToastScreenshots(list);
+    AddDialogScreenshots(list);
 
     const QDir outDir(QString::fromLocal8Bit(argv[1]));
     outDir.mkpath(QStringLiteral("."));

@@ -26,3 +26,4 @@ QImage ContactSheet(const std::vector<std::pair<QString, QImage>>& vecItems, int
 void AddControlScreenshots(ScreenshotList& list);
 void AddMarkupScreenshots(ScreenshotList& list);
 void AddToastScreenshots(ScreenshotList& list);
+void AddDialogScreenshots(ScreenshotList& list);
