@@ -14,19 +14,23 @@
 #include "foundation/tesk_thread.h"
 #include "foundation/wait.h"
 #include "pipeline/ctrl_processes.h"
+#include "pipeline/event_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "res/string_table.h"
 #include "tests/support/agent_journal.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/runtime_dir.h"
+#include "tests/support/test_data.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -191,6 +195,56 @@ TEST_F(ZelkorDlgSupervisionTest, WatchDogThatCannotStartIsReportedNotPretended)
     EXPECT_NE(Log().find("[ERROR] [CZelkorDlg::StartNUBEQProcessWatchDogThread] "
                          "TeskThreadProcessWatchDog NULL Pointer !!!"),
               std::string::npos);
+}
+
+// A worker whose thread cannot be created (no address space left for its
+// stack): string 119 in an error box, and the start goes on as a success
+// (the program keeps running with the watchdog, that worker missing).
+TEST_F(ZelkorDlgSupervisionTest, WorkerThatCannotStartShowsString119AndGoesOn)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers own the address space";
+#else
+    CZelkorDlg dlg(m_Host, m_Parts);
+    std::string strStatus = testsupport::ReadWholeFile("/proc/self/status");
+    size_t nAt = strStatus.find("VmSize:");
+    ASSERT_NE(nAt, std::string::npos);
+    const rlim_t nUsed = std::strtoull(strStatus.c_str() + nAt + 7, nullptr, 10) * 1024;
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
+    // Room for small allocations, none for an 8 MiB thread stack.
+    rlimit tight{nUsed + 2 * 1024 * 1024, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    int nResult = dlg.RunFenwaAgentStartProcess(1);
+    setrlimit(RLIMIT_AS, &old);
+    EXPECT_EQ(nResult, 0);
+    EXPECT_FALSE(dlg.IsEnded());
+    EXPECT_FALSE(EventCtrlProcess().IsRunning());
+
+    std::vector<Json::Value> vBoxes = testsupport::ReadJsonLines(m_Folder.File("boxes.jsonl"));
+    ASSERT_EQ(vBoxes.size(), 1u);
+    EXPECT_EQ(vBoxes[0]["id"].asInt(), 119);
+    EXPECT_EQ(vBoxes[0]["text"].asString(),
+              "기능이 정상 실행되지 않았습니다.\r\n미르벨 '장애접수'를 진행해주시기 바랍니다.");
+    EXPECT_EQ(vBoxes[0]["buttons"].asString(), "OK");
+    EXPECT_EQ(vBoxes[0]["icon"].asString(), "error");
+    EXPECT_TRUE(vBoxes[0]["owner"].asBool());
+    std::string strLog = Log();
+    size_t nFail =
+        strLog.find("[ERROR] [CZelkorDlg::FenwaAgentStartProcess] Start EventCtrl Thread "
+                    "Fail!!! Result [1444] ");
+    size_t nBox = strLog.find("[ERROR] [CZelkorDlg::RunFenwaAgentStartProcess] Messagebox : 기능이 "
+                              "정상 실행되지 않았습니다.");
+    size_t nGoesOn = strLog.find("[INFO ] [CZelkorDlg::RunFenwaAgentStartProcess] "
+                                 "FenwaAgentStartProcess Success !!!");
+    ASSERT_NE(nFail, std::string::npos) << strLog;
+    EXPECT_LT(nFail, nBox);
+    EXPECT_LT(nBox, nGoesOn);
+    EXPECT_NE(nGoesOn, std::string::npos);
+    // With room again, the next start check starts the worker.
+    EXPECT_EQ(dlg.RunFenwaAgentStartProcess(1), 0);
+    EXPECT_TRUE(EventCtrlProcess().IsRunning());
+#endif
 }
 
 // A restart that fails while the program runs sends a level-0 report
