@@ -11,6 +11,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -135,6 +137,35 @@ TEST_F(ShopFilesTest, DeliveryAddressChoiceFollowsConfig)
     EXPECT_EQ(ShopFiles().GetConfig()->GetInt("PRINT", "USE_NEWADDR", 1), 1);
     IniWriteString("PRINT", "USE_NEWADDR", "0", m_Folder.File("Config.ini").c_str());
     EXPECT_EQ(ShopFiles().GetConfig()->GetInt("PRINT", "USE_NEWADDR", 1), 0);
+}
+
+// The print and toast workers read orders at the same time while the
+// settings are written: every order sees one whole version of the file.
+TEST_F(ShopFilesTest, OrdersOnTwoThreadsDuringWrites)
+{
+    const std::string strPath = m_Folder.File("Config.ini");
+    std::vector<std::thread> vecReaders;
+    std::vector<std::string> vecWrong[2];
+    for (int t = 0; t < 2; ++t) {
+        vecReaders.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                CPrintData data;
+                data.SetJsonData(std::string(kOrder));
+                const std::string strName = data.GetStoreName();
+                if (strName != "Alpha" && strName != "Bravo") {
+                    vecWrong[t].push_back(strName);
+                }
+            }
+        });
+    }
+    for (int i = 0; i < 50; ++i) {
+        IniWriteString("STORE", "Name", i % 2 == 0 ? "Bravo" : "Alpha", strPath.c_str());
+    }
+    for (std::thread& reader : vecReaders) {
+        reader.join();
+    }
+    EXPECT_TRUE(vecWrong[0].empty() && vecWrong[1].empty());
+    EXPECT_EQ(NextOrder().GetStoreName(), "Alpha"); // the last write
 }
 
 } // namespace
