@@ -2,11 +2,14 @@
 // local TCP printer.
 #include "printing/printer_communicate.h"
 #include "printing/printer_setting.h"
+#include "printing/spooler_names.h"
 #include "printing/usb_port.h"
 #include "tests/support/cp949.h"
 #include "tests/support/cups_server.h"
 #include "tests/support/program_folder.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -81,6 +84,41 @@ TEST_F(UsbPortTest, UsableQueueOpensAndClosesWithoutData)
     EXPECT_EQ(port.SendData("x", 0, 1), 7);
     EXPECT_EQ(port.ClosePort(), 0);
     EXPECT_EQ(port.ClosePort(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A queue added to the private server; false when CUPS refuses the name.
+bool AddQueue(const std::string& strUtf8Name)
+{
+    const std::string strCommand =
+        "lpadmin -p '" + strUtf8Name + "' -E -v socket://127.0.0.1:9 >/dev/null 2>&1";
+    return std::system(strCommand.c_str()) == 0;
+}
+
+// Queue names cross the spooler seam converted: CUPS's UTF-8 name is the
+// CP949 name the record and the list hold, and a name with no CP949 form
+// is left out of the list with a log line.
+TEST_F(UsbPortTest, QueueNamesAreConvertedAtTheSpoolerSeam)
+{
+    const std::string strKorean = testsupport::Cp949FromUtf8(u8"주방프린터");
+    if (!AddQueue(testsupport::Utf8FromCp949(strKorean))) {
+        GTEST_SKIP() << "this CUPS refuses a queue name outside ASCII";
+    }
+    const bool bNoCp949 = AddQueue("Zelkor_\xE2\x82\xAC\xF0\x9F\x98\x80"); // euro sign, emoji
+    const std::vector<std::string> vNames = ListUsableSpoolerPrintersCp949();
+    EXPECT_NE(std::find(vNames.begin(), vNames.end(), strKorean), vNames.end());
+    CUSBPort port(strKorean.c_str());
+    EXPECT_TRUE(port.CanUseUSBPrinter(strKorean.c_str()));
+    if (bNoCp949) {
+        for (const std::string& strName : vNames) {
+            EXPECT_EQ(strName.find("Zelkor_"), strName.rfind("Zelkor_")) << strName;
+            EXPECT_EQ(strName.find('?'), std::string::npos) << strName;
+        }
+        EXPECT_NE(m_Folder.ReadCurrentLog().find("Has No CP949 Name... Skip"), std::string::npos);
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/small_tmpfs.h"
 #include "tests/support/vprinter_process.h"
 #include "tests/ui/dialogs_gui/dialog_test_support.h"
 #include "ui/controls/flat_edit.h"
@@ -356,6 +357,37 @@ TEST_F(PrintSettingDialogTest, CountsClamp)
     m_pDlg->Click(Dlg::IDC_SAVE);
     EXPECT_EQ(pEdit->text(), QStringLiteral("0"));
     EXPECT_EQ(Ini("PRINTER", "PrintCnt"), "0");
+}
+
+// A save whose file write fails (full disk) tells the user with an error
+// box, and the store and the screen go back to what the file holds.
+TEST(PrintSettingDialogDiskTest, FailedWriteShowsAnErrorAndReloads)
+{
+    testsupport::CSmallTmpfs disk(64);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << disk.Why();
+    }
+    testsupport::CTempProgramFolder folder;
+    ASSERT_TRUE(folder.StartLog());
+    dialogtest::CBoxJournal boxes(folder.File("boxes.jsonl"));
+    const std::string strIni = disk.File("Config.ini");
+    ASSERT_TRUE(IniWriteString("PRINTER", "PrintCnt", "1", strIni.c_str()));
+    CPrinterSetting setting;
+    Dlg dlg(setting);
+    dlg.OnInitDialog(strIni);
+    dlg.ShowDialog();
+    const std::string strBefore = testsupport::ReadWholeFile(strIni);
+    ASSERT_TRUE(disk.Fill());
+    dlg.Click(Dlg::IDC_PICKUP_ORDER_PLUS);
+    dlg.Click(Dlg::IDC_SAVE);
+    const std::vector<Json::Value> vBoxes = boxes.Boxes();
+    ASSERT_EQ(vBoxes.size(), 1u);
+    EXPECT_EQ(vBoxes[0]["icon"].asString(), "error");
+    EXPECT_EQ(testsupport::ReadWholeFile(strIni), strBefore);
+    EXPECT_EQ(setting.GetPrintCnt(), 1);
+    EXPECT_EQ(static_cast<CFlatEdit*>(dlg.Control(Dlg::IDC_PICKUP_ORDER_CNT))->text(),
+              QStringLiteral("1"));
+    EXPECT_FALSE(dlg.IsChangedPrinterData());
 }
 
 } // namespace
