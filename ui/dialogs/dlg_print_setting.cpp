@@ -130,9 +130,9 @@ void CDlgPrintSetting::BuildControls()
         pEdit->ApplyFont();
         pEdit->setMaxLength(3);
         pEdit->SetInputValidator(&digits);
-        pEdit->setAlignment(Qt::AlignCenter);
         pEdit->setGeometry(182, nY, 50, 32);
         pEdit->CenterTextVertically();
+        pEdit->setAlignment(Qt::AlignCenter); // after the centring, which aligns left
         m_mapControls[kCounts[i].nEdit] = pEdit;
         m_vOwnerControls.push_back(pEdit);
         button(kCounts[i].nPlus, picture::SETTING_COUNT_PLUS, 237, nY, &m_vOwnerControls);
