@@ -18,6 +18,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -241,29 +242,53 @@ protected:
              "ZELKOR_MESSAGEBOX_ANSWERS=" + strAnswers});
     }
 
+    // The docked icon once it is shown and has stopped moving (the host
+    // lays its panel out again after each icon it takes); nId 0 when it
+    // does not dock.
     SGeometry WaitDocked() const
     {
         SGeometry icon;
+        SGeometry previous;
         WaitUntil(
             [&] {
+                previous = icon;
                 icon = m_Desktop.DockedIcon();
-                return icon.nId != 0;
+                if (icon.nId == 0 || icon.nId != previous.nId || icon.nX != previous.nX ||
+                    icon.nY != previous.nY || icon.nWidth != previous.nWidth) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    return false;
+                }
+                for (const SGeometry& shown : m_Desktop.VisibleWindows(0)) {
+                    if (shown.nId == icon.nId) {
+                        return true;
+                    }
+                }
+                return false;
             },
             kWaitMs);
-        return icon;
+        return icon.nId == previous.nId ? icon : SGeometry{};
+    }
+
+    // Clicks on the icon where it is now until strLogged is in the log
+    // nTimes: a click that comes while the host is still embedding the icon
+    // reaches the host, and the next one the icon. icon: the icon clicked.
+    bool ClickUntil(SGeometry& icon, int nButton, int nClicks, const std::string& strLogged,
+                    size_t nTimes = 1) const
+    {
+        for (int nTry = 0; nTry < 5; ++nTry) {
+            icon = WaitDocked();
+            m_Desktop.Click(icon, nButton, nClicks);
+            if (m_Session.WaitLog(strLogged, nTimes, 3000)) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // Right-click on the icon: the menu is open (its log line and its window).
-    SGeometry OpenMenu(const SGeometry& icon, size_t nTimes) const
+    SGeometry OpenMenu(SGeometry& icon, size_t nTimes) const
     {
-        // A click that comes while the host is still embedding the icon
-        // reaches the host: then the next one opens the menu.
-        bool bOpen = false;
-        for (int nTry = 0; nTry < 5 && !bOpen; ++nTry) {
-            m_Desktop.Click(icon, 3);
-            bOpen = m_Session.WaitLog(kMenuOpen, nTimes, 3000);
-        }
-        EXPECT_TRUE(bOpen) << m_Session.Log();
+        EXPECT_TRUE(ClickUntil(icon, 3, 1, kMenuOpen, nTimes)) << m_Session.Log();
         SGeometry menu;
         EXPECT_TRUE(WaitUntil(
             [&] {
@@ -329,10 +354,8 @@ TEST_F(DesktopE2ETest, IconDocksAndComesBackWithItsHost)
     ASSERT_TRUE(m_Session.WaitLog("Tray icon added [Zelkor(VER.", 2));
 
     // A left click (trigger, 3) and a double click (2): nothing opens.
-    m_Desktop.Click(back, 1);
-    ASSERT_TRUE(m_Session.WaitLog("[CTrayIcon::OnActivated] Activated [3]"));
-    m_Desktop.Click(back, 1, 2);
-    ASSERT_TRUE(m_Session.WaitLog("[CTrayIcon::OnActivated] Activated [2]"));
+    ASSERT_TRUE(ClickUntil(back, 1, 1, "[CTrayIcon::OnActivated] Activated [3]"));
+    ASSERT_TRUE(ClickUntil(back, 1, 2, "[CTrayIcon::OnActivated] Activated [2]"));
     EXPECT_TRUE(m_Desktop.VisibleWindows(back.nId).empty());
     EXPECT_EQ(Count(m_Session.Log(), "[CTrayIcon::Menu] Open"), 0u);
 
