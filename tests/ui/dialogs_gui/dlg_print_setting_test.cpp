@@ -17,6 +17,7 @@
 #include "ui/dialogs/dlg_print_setting_sub.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 #include <json/reader.h>
 #include <memory>
@@ -341,6 +342,25 @@ TEST_F(PrintSettingDialogTest, ClosingKeepsTheWaitNumbersHandedOut)
     m_Setting.SetOrderCurrentWaitNo(m_Setting.GetOrderCurrentWaitNo() + 1, 0);
     EXPECT_EQ(m_Setting.GetOrderCurrentWaitNo(), 21);
     EXPECT_EQ(Ini("ORDER", "LastNo"), "21");
+}
+
+// The borderless dialog moves with a drag on its surface.
+TEST_F(PrintSettingDialogTest, DragOnTheSurfaceMovesTheWindow)
+{
+    m_pDlg->move(100, 100);
+    const QPoint start = m_pDlg->pos();
+    const QPointF local(320, 360); // empty surface below the owner page's rows
+    const QPointF global = m_pDlg->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pDlg.get(), &press);
+    QMouseEvent move(QEvent::MouseMove, local + QPointF(40, 25), global + QPointF(40, 25),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pDlg.get(), &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, local + QPointF(40, 25),
+                        global + QPointF(40, 25), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_pDlg.get(), &release);
+    EXPECT_EQ(m_pDlg->pos(), start + QPoint(40, 25));
 }
 
 // The counts clamp at 0 and 999; an empty edit counts as 0 and saves as 0.
