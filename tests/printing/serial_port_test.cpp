@@ -6,15 +6,14 @@
 #include "tests/support/cp949.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/vprinter_process.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -47,51 +46,16 @@ class CPtyVirtualPrinter
 public:
     CPtyVirtualPrinter(const std::string& strFolder, const char* pszName, const std::string& strOut,
                        const std::vector<std::string>& vecFaults)
-        : m_strOut(strOut)
+        : m_strOut(strOut), m_Printer(ZELKOR_VPRINTER_EXE, strOut, vecFaults,
+                                      testsupport::CVirtualPrinter::ELine::Pty)
     {
-        std::filesystem::create_directories(strOut);
-        std::vector<std::string> vecArgs = {ZELKOR_VPRINTER_EXE, "--pty", "--out", strOut};
-        for (const std::string& strFault : vecFaults) {
-            vecArgs.push_back("--fault");
-            vecArgs.push_back(strFault);
-        }
-        std::vector<char*> argv;
-        for (std::string& strArg : vecArgs) {
-            argv.push_back(strArg.data());
-        }
-        argv.push_back(nullptr);
-        int fds[2];
-        if (pipe(fds) != 0) {
+        if (!Started()) {
             return;
         }
-        m_nPid = fork();
-        if (m_nPid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            close(fds[0]);
-            close(fds[1]);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        char ch = 0;
-        while (read(fds[0], &ch, 1) == 1 && ch != '\n') {
-            m_strSlave += ch;
-        }
-        m_nReadFd = fds[0];
         std::filesystem::create_directories(strFolder + "/dosdevices");
-        std::filesystem::create_symlink(m_strSlave, strFolder + "/dosdevices/" + pszName);
+        std::filesystem::create_symlink(m_Printer.Address(), strFolder + "/dosdevices/" + pszName);
     }
-    ~CPtyVirtualPrinter()
-    {
-        if (m_nPid > 0) {
-            kill(m_nPid, SIGTERM);
-            waitpid(m_nPid, nullptr, 0);
-        }
-        if (m_nReadFd >= 0) {
-            close(m_nReadFd);
-        }
-    }
-    bool Started() const { return !m_strSlave.empty(); }
+    bool Started() const { return !m_Printer.Address().empty(); }
     // Names of the receipt files written so far.
     std::vector<std::string> ReceiptFiles() const
     {
@@ -107,9 +71,7 @@ public:
 
 private:
     std::string m_strOut;
-    std::string m_strSlave;
-    pid_t m_nPid = -1;
-    int m_nReadFd = -1;
+    testsupport::CVirtualPrinter m_Printer;
 };
 
 class SerialPortTest : public ::testing::Test

@@ -30,11 +30,19 @@ std::string ConnectionFile(const std::string& strOutDir, int nConnection)
 } // namespace
 
 CVirtualPrinter::CVirtualPrinter(const std::string& strExe, const std::string& strOutDir,
-                                 const std::vector<std::string>& vecFaults)
+                                 const std::vector<std::string>& vecFaults, ELine eLine)
     : m_strOutDir(strOutDir)
 {
     std::filesystem::create_directories(strOutDir);
-    std::vector<std::string> vecArgs = {strExe, "--tcp", "127.0.0.1:0", "--out", strOutDir};
+    std::vector<std::string> vecArgs = {strExe};
+    if (eLine == ELine::Pty) {
+        vecArgs.push_back("--pty");
+    } else {
+        vecArgs.push_back("--tcp");
+        vecArgs.push_back("127.0.0.1:0");
+    }
+    vecArgs.push_back("--out");
+    vecArgs.push_back(strOutDir);
     for (const std::string& strFault : vecFaults) {
         vecArgs.push_back("--fault");
         vecArgs.push_back(strFault);
@@ -57,17 +65,17 @@ CVirtualPrinter::CVirtualPrinter(const std::string& strExe, const std::string& s
         _exit(127);
     }
     close(fds[1]);
-    // The first line is the bound address; the pipe stays open so the
-    // printer's later output never meets a closed reader.
-    std::string strLine;
+    // The first line is the bound address or the pty's slave path; the
+    // pipe stays open so the printer's later output never meets a closed
+    // reader.
     char ch = 0;
     while (read(fds[0], &ch, 1) == 1 && ch != '\n') {
-        strLine += ch;
+        m_strAddress += ch;
     }
     m_nReadFd = fds[0];
-    const size_t nColon = strLine.rfind(':');
-    if (nColon != std::string::npos) {
-        m_nPort = std::atoi(strLine.c_str() + nColon + 1);
+    const size_t nColon = m_strAddress.rfind(':');
+    if (eLine == ELine::Tcp && nColon != std::string::npos) {
+        m_nPort = std::atoi(m_strAddress.c_str() + nColon + 1);
     }
 }
 

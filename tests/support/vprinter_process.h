@@ -1,6 +1,6 @@
-// A zelkor-vprinter process serving an ephemeral loopback TCP port for
-// pipeline tests, writing what it gets into an output folder; stopped with
-// the object.
+// A zelkor-vprinter process serving an ephemeral loopback TCP port or a
+// pseudo-terminal for tests, writing what it gets into an output folder;
+// stopped with the object.
 #pragma once
 
 #include <string>
@@ -12,15 +12,25 @@ namespace testsupport {
 class CVirtualPrinter
 {
 public:
+    // The line the printer listens on.
+    enum class ELine
+    {
+        Tcp,
+        Pty
+    };
+
     // strExe: the zelkor-vprinter executable; vecFaults: its --fault modes.
     CVirtualPrinter(const std::string& strExe, const std::string& strOutDir,
-                    const std::vector<std::string>& vecFaults = {});
+                    const std::vector<std::string>& vecFaults = {}, ELine eLine = ELine::Tcp);
     ~CVirtualPrinter();
     CVirtualPrinter(const CVirtualPrinter&) = delete;
     CVirtualPrinter& operator=(const CVirtualPrinter&) = delete;
 
-    // 0 when the printer did not come up.
+    // 0 when the printer did not come up (or listens on a pty).
     int Port() const { return m_nPort; }
+    // What the printer announced: its bound address (TCP) or the pty's
+    // slave device path; "" when it did not come up.
+    const std::string& Address() const { return m_strAddress; }
 
     // Every byte of the nth connection (from 1) so far; "" when none.
     std::string Connection(int nConnection) const;
@@ -35,6 +45,7 @@ public:
 
 private:
     std::string m_strOutDir;
+    std::string m_strAddress;
     pid_t m_nPid = -1;
     int m_nReadFd = -1;
     int m_nPort = 0;
