@@ -25,6 +25,7 @@
 #include "tests/support/runtime_dir.h"
 #include "tests/support/tcp_listener.h"
 #include "tests/support/test_data.h"
+#include "tests/support/text_lines.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,6 +40,7 @@
 
 namespace {
 
+using testsupport::Count;
 using testsupport::WaitUntil;
 
 QWidget* OpenToast()
@@ -49,26 +51,6 @@ QWidget* OpenToast()
         }
     }
     return nullptr;
-}
-
-size_t Count(const std::string& strText, const std::string& strPart)
-{
-    size_t nCount = 0;
-    for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
-         nAt = strText.find(strPart, nAt + 1)) {
-        ++nCount;
-    }
-    return nCount;
-}
-
-// The nth (from 0) place of strPart in strText, npos when fewer.
-size_t Nth(const std::string& strText, const std::string& strPart, int nIndex)
-{
-    size_t nAt = strText.find(strPart);
-    for (int i = 0; i < nIndex && nAt != std::string::npos; ++i) {
-        nAt = strText.find(strPart, nAt + 1);
-    }
-    return nAt;
 }
 
 class TrayToastTest : public ::testing::Test
@@ -178,11 +160,11 @@ TEST_F(TrayToastTest, RefusingPrinterToastHoldsThePrintWorkerAndStaysAlone)
     const std::string strShown = "Toast shown AutoClose [5]";
     const std::string strClosed = "[CTrayIcon::ShowToastNotify] Toast closed";
     const std::string strPassFailed = "[CPrintCtrlProcess::PrintOrderData] Print Open Fail";
-    size_t nShown1 = Nth(strLog, strShown, 0);
-    size_t nClosed1 = Nth(strLog, strClosed, 0);
-    size_t nPass1 = Nth(strLog, strPassFailed, 0);
-    size_t nPass2 = Nth(strLog, strPassFailed, 1);
-    size_t nShown2 = Nth(strLog, strShown, 1);
+    size_t nShown1 = testsupport::NthPos(strLog, strShown, 0);
+    size_t nClosed1 = testsupport::NthPos(strLog, strClosed, 0);
+    size_t nPass1 = testsupport::NthPos(strLog, strPassFailed, 0);
+    size_t nPass2 = testsupport::NthPos(strLog, strPassFailed, 1);
+    size_t nShown2 = testsupport::NthPos(strLog, strShown, 1);
     ASSERT_NE(nShown2, std::string::npos) << strLog;
     EXPECT_LT(nPass1, nShown1);
     EXPECT_LT(nShown1, nClosed1);

@@ -1,6 +1,7 @@
 // Suspend and resume as logind announces them, on a private D-Bus bus: the
 // agent check timer is killed at the suspend and fires 10 s after the
 // resume.
+#include "tests/e2e/zelkor_session.h"
 #include "tests/support/child_process.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/runtime_dir.h"
@@ -12,6 +13,7 @@
 
 namespace {
 
+using e2e::StampAt;
 using testsupport::CChildProcess;
 using testsupport::RunProgram;
 using testsupport::WaitUntil;
@@ -39,18 +41,6 @@ private:
     CChildProcess m_Daemon;
     std::string m_strSocket;
 };
-
-// Seconds in a log line's time stamp "[HH:MM:SS.mmm]" at nPos.
-double StampAt(const std::string& strLog, size_t nPos)
-{
-    size_t nLineStart = strLog.rfind('\n', nPos);
-    nLineStart = nLineStart == std::string::npos ? 0 : nLineStart + 1;
-    int nHour = 0;
-    int nMinute = 0;
-    double dSecond = 0;
-    std::sscanf(strLog.c_str() + nLineStart, "[%d:%d:%lf]", &nHour, &nMinute, &dSecond);
-    return nHour * 3600.0 + nMinute * 60.0 + dSecond;
-}
 
 TEST(PowerEventsE2ETest, SuspendKillsTheTimerAndItFiresTenSecondsAfterResume)
 {

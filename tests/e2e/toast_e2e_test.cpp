@@ -5,6 +5,7 @@
 // is ever up beside the first.
 #include "platform/local_clock.h"
 #include "platform/window_endpoint_client.h"
+#include "tests/e2e/zelkor_session.h"
 #include "tests/support/child_process.h"
 #include "tests/support/cp949.h"
 #include "tests/support/printer_config.h"
@@ -61,18 +62,7 @@ protected:
         }
     }
 
-    std::string Log() const
-    {
-        std::string strLog;
-        std::error_code ec;
-        for (const auto& entry :
-             std::filesystem::recursive_directory_iterator(m_Folder.File("Log"), ec)) {
-            if (entry.path().extension() == ".log") {
-                strLog += testsupport::ReadWholeFile(entry.path().string());
-            }
-        }
-        return strLog;
-    }
+    std::string Log() const { return e2e::ProgramLog(m_Folder); }
 
     testsupport::CTempProgramFolder m_Folder;
     testsupport::CTempRuntimeDir m_Runtime;

@@ -5,6 +5,7 @@
 #include "platform/instance_lock.h"
 #include "platform/local_clock.h"
 #include "platform/window_endpoint_client.h"
+#include "tests/e2e/zelkor_session.h"
 #include "tests/support/child_process.h"
 #include "tests/support/cp949.h"
 #include "tests/support/printer_config.h"
@@ -136,18 +137,7 @@ protected:
     }
 
     // The program's log (one day's file, read as written: CP949).
-    std::string Log() const
-    {
-        std::string strLog;
-        std::error_code ec;
-        for (const auto& entry :
-             std::filesystem::recursive_directory_iterator(m_Folder.File("Log"), ec)) {
-            if (entry.path().extension() == ".log") {
-                strLog += testsupport::ReadWholeFile(entry.path().string());
-            }
-        }
-        return strLog;
-    }
+    std::string Log() const { return e2e::ProgramLog(m_Folder); }
 
     int AgentPid() const
     {

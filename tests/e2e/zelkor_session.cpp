@@ -70,15 +70,7 @@ int CZelkorSession::Send(const std::vector<std::string>& vArgs, std::string* pst
 
 std::string CZelkorSession::Log() const
 {
-    std::string strLog;
-    std::error_code ec;
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(m_Folder.File("Log"), ec)) {
-        if (entry.path().extension() == ".log") {
-            strLog += testsupport::ReadWholeFile(entry.path().string());
-        }
-    }
-    return strLog;
+    return ProgramLog(m_Folder);
 }
 
 bool CZelkorSession::WaitLog(const std::string& strPart, size_t nCount, int nTimeoutMs) const
@@ -135,23 +127,17 @@ std::string Today()
     return szDate;
 }
 
-size_t Count(const std::string& strText, const std::string& strPart)
+std::string ProgramLog(const testsupport::CTempProgramFolder& folder)
 {
-    size_t nCount = 0;
-    for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
-         nAt = strText.find(strPart, nAt + 1)) {
-        ++nCount;
+    std::string strLog;
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(folder.File("Log"), ec)) {
+        if (entry.path().extension() == ".log") {
+            strLog += testsupport::ReadWholeFile(entry.path().string());
+        }
     }
-    return nCount;
-}
-
-size_t NthPos(const std::string& strText, const std::string& strPart, size_t nNth)
-{
-    size_t nAt = strText.find(strPart);
-    for (size_t i = 0; i < nNth && nAt != std::string::npos; ++i) {
-        nAt = strText.find(strPart, nAt + 1);
-    }
-    return nAt;
+    return strLog;
 }
 
 double StampAt(const std::string& strLog, size_t nPos)

@@ -7,6 +7,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/runtime_dir.h"
+#include "tests/support/text_lines.h"
 
 #include <json/json.h>
 #include <memory>
@@ -63,10 +64,10 @@ private:
 
 // Today as "%04d%02d%02d" (local time).
 std::string Today();
-// How often strPart occurs in strText.
-size_t Count(const std::string& strText, const std::string& strPart);
-// Where the nth (from 0) strPart is in strText; npos when fewer.
-size_t NthPos(const std::string& strText, const std::string& strPart, size_t nNth);
+using testsupport::Count;
+using testsupport::NthPos;
+// The log of the program in folder (every day's file, CP949 as written).
+std::string ProgramLog(const testsupport::CTempProgramFolder& folder);
 // Seconds since midnight in the stamp "[HH:MM:SS.mmm]" of the log line
 // that holds nPos.
 double StampAt(const std::string& strLog, size_t nPos);

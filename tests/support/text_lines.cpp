@@ -1,4 +1,4 @@
-// Line splitting and command output for tests.
+// Line splitting, text search and command output for tests.
 #include "tests/support/text_lines.h"
 
 #include <cstdio>
@@ -14,6 +14,25 @@ std::vector<std::string> SplitLines(const std::string& strText)
         vLines.push_back(strLine);
     }
     return vLines;
+}
+
+size_t Count(const std::string& strText, const std::string& strPart)
+{
+    size_t nCount = 0;
+    for (size_t nAt = strText.find(strPart); nAt != std::string::npos;
+         nAt = strText.find(strPart, nAt + 1)) {
+        ++nCount;
+    }
+    return nCount;
+}
+
+size_t NthPos(const std::string& strText, const std::string& strPart, size_t nNth)
+{
+    size_t nAt = strText.find(strPart);
+    for (size_t i = 0; i < nNth && nAt != std::string::npos; ++i) {
+        nAt = strText.find(strPart, nAt + 1);
+    }
+    return nAt;
 }
 
 std::string CommandOutput(const std::string& strCommand)
