@@ -4,7 +4,7 @@
 // folder and the log open as in a shop. BM_OrderDocuments parses the order
 // every time, as the print worker does for every printer;
 // BM_OrderDocumentsLayout reuses one parsed order (layout and encoding only).
-#include "foundation/simple_log.h"
+#include "bench/shop_folder.h"
 #include "printing/base_port.h"
 #include "printing/documents/print_order_sheet.h"
 #include "printing/documents/print_payment.h"
@@ -15,25 +15,13 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-std::string ReadFixture(const std::string& strName)
-{
-    const std::filesystem::path dataDir =
-        std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data";
-    std::ifstream in(dataDir / strName, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using bench::CShopFolder;
+using bench::ReadFixture;
 
 // A port that only counts what the documents send.
 class CCountingPort : public CBasePort
@@ -75,43 +63,6 @@ protected:
 
 private:
     CCountingPort* m_pCounter = nullptr;
-};
-
-// The program folder of a shop: Config.ini and the origin notice from the
-// test fixtures, ZELKOR_HOME pointing at it, the log started in it.
-class CShopFolder
-{
-public:
-    CShopFolder()
-    {
-        m_Path = std::filesystem::temp_directory_path() /
-                 ("zelkor-bench-documents-" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_Path / "Log" / "NubeqLog");
-        for (const char* pszName : {"Config.ini", "Store_Orgin.dat"}) {
-            std::ofstream(m_Path / pszName, std::ios::binary)
-                << ReadFixture(std::string("store/") + pszName);
-        }
-        setenv("ZELKOR_HOME", m_Path.c_str(), 1);
-        m_nOldPrintOrigin = PrinterSetting().GetPrintOrigin();
-        PrinterSetting().SetPrintOrigin(1);
-        m_Setting.SetConfigFilePath((m_Path / "Config.ini").c_str());
-        m_Setting.ReadFilePrintInfo(1);
-        SimpleLog().Start((m_Path / "Log" / "NubeqLog").c_str());
-    }
-    ~CShopFolder()
-    {
-        SimpleLog().Stop();
-        PrinterSetting().SetPrintOrigin(m_nOldPrintOrigin);
-        unsetenv("ZELKOR_HOME");
-        std::error_code ec;
-        std::filesystem::remove_all(m_Path, ec);
-    }
-    CPrinterSetting& Setting() { return m_Setting; }
-
-private:
-    std::filesystem::path m_Path;
-    CPrinterSetting m_Setting;
-    int m_nOldPrintOrigin = 1;
 };
 
 enum EOrderKind
