@@ -44,6 +44,9 @@ public:
     int SetReceiveTimeout(int nMilliseconds);
     // SO_SNDBUF: how much may wait in the kernel for the peer.
     int SetSendBuffer(int nBytes);
+    // TCP_NODELAY: small writes (a status request, the end of a document)
+    // leave at once instead of waiting for the peer's delayed ACK.
+    int SetNoDelay();
 
     // One send call (no SIGPIPE). Returns 0 or errno; nSent what went out.
     int Send(const void* pData, size_t nSize, size_t& nSent);

@@ -107,6 +107,10 @@ int CSocketPort::InitializePort()
     // A few documents in flight at most: what a stalled printer leaves
     // unread stays small, so the send notices it within one document.
     m_Socket.SetSendBuffer(SEND_BUFFER_BYTES);
+    // The printer is spoken to in commands and short answers (the paper
+    // status request after a cut): with Nagle's rule a small write behind
+    // unacknowledged bytes waits ~40 ms for the printer's delayed ACK.
+    m_Socket.SetNoDelay();
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -131,6 +132,12 @@ int CTcpConnector::WaitConnected(int nTimeoutMs, bool bWaitFullOnError)
 int CTcpConnector::SetSendBuffer(int nBytes)
 {
     return setsockopt(m_hSocket, SOL_SOCKET, SO_SNDBUF, &nBytes, sizeof(nBytes)) == 0 ? 0 : errno;
+}
+
+int CTcpConnector::SetNoDelay()
+{
+    int nOn = 1;
+    return setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &nOn, sizeof(nOn)) == 0 ? 0 : errno;
 }
 
 int CTcpConnector::SetReceiveTimeout(int nMilliseconds)
