@@ -32,6 +32,16 @@ protected:
     testsupport::CTempProgramFolder m_Folder;
 };
 
+// The record of a network printer on loopback at nPort.
+PrintInfo LoopbackPrinterInfo(int nPort)
+{
+    PrintInfo info;
+    info.PortType = E_PRINTER_TYPE_SOCKET;
+    std::strcpy(info.LanPrintIP, "127.0.0.1");
+    info.LanPrintPort = nPort;
+    return info;
+}
+
 // A receipt of about nLines * 50 bytes, as the documents send it: buffered
 // text, flushed at the cut. The first failing call's code, 0 if none.
 int SendReceipt(CPrinterCommunicate& printer, int nLines)
@@ -52,10 +62,7 @@ int SendReceipt(CPrinterCommunicate& printer, int nLines)
 TEST_F(SocketPortTest, ReceiptArrivesByteForByte)
 {
     CTcpListener printer;
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    std::strcpy(info.LanPrintIP, "127.0.0.1");
-    info.LanPrintPort = printer.Port();
+    PrintInfo info = LoopbackPrinterInfo(printer.Port());
     CPrinterCommunicate communicate;
     ASSERT_EQ(communicate.PrinterOpen(&info), 0);
     EXPECT_EQ(communicate.Printer_Send_Init(), 0);
@@ -168,10 +175,7 @@ TEST_F(SocketPortTest, CloseLetsTheLastBytesReachASlowPrinter)
     options.nReceiveBufferBytes = 2048;
     options.nReadDelayMs = 400;
     CTcpListener printer(options);
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    std::strcpy(info.LanPrintIP, "127.0.0.1");
-    info.LanPrintPort = printer.Port();
+    PrintInfo info = LoopbackPrinterInfo(printer.Port());
     CPrinterCommunicate communicate;
     ASSERT_EQ(communicate.PrinterOpen(&info), 0);
     std::string strSent;
@@ -220,10 +224,7 @@ TEST_F(SocketPortTest, PrinterThatStopsReadingFailsTheJob)
         testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
                                               {c.pszFault});
         ASSERT_GT(vprinter.Port(), 0);
-        PrintInfo info;
-        info.PortType = E_PRINTER_TYPE_SOCKET;
-        std::strcpy(info.LanPrintIP, "127.0.0.1");
-        info.LanPrintPort = vprinter.Port();
+        PrintInfo info = LoopbackPrinterInfo(vprinter.Port());
         CPrinterCommunicate printer;
         ASSERT_EQ(printer.PrinterOpen(&info), 0);
         EXPECT_EQ(SendReceipt(printer, c.nLines), c.nSendResult);
@@ -242,10 +243,7 @@ TEST_F(SocketPortTest, SlowPrinterIsNotCutOff)
     testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
                                           {"slow=9600"});
     ASSERT_GT(vprinter.Port(), 0);
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    std::strcpy(info.LanPrintIP, "127.0.0.1");
-    info.LanPrintPort = vprinter.Port();
+    PrintInfo info = LoopbackPrinterInfo(vprinter.Port());
     CPrinterCommunicate printer;
     ASSERT_EQ(printer.PrinterOpen(&info), 0);
     EXPECT_EQ(SendReceipt(printer, 120), 0);
@@ -262,10 +260,7 @@ TEST_F(SocketPortTest, PrinterThatKeepsSendingDoesNotHoldTheJob)
     testsupport::CVirtualPrinter vprinter(ZELKOR_VPRINTER_EXE, m_Folder.File("vprinter"),
                                           {"chatter=1212121212121212"});
     ASSERT_GT(vprinter.Port(), 0);
-    PrintInfo info;
-    info.PortType = E_PRINTER_TYPE_SOCKET;
-    std::strcpy(info.LanPrintIP, "127.0.0.1");
-    info.LanPrintPort = vprinter.Port();
+    PrintInfo info = LoopbackPrinterInfo(vprinter.Port());
     CPrinterCommunicate printer;
     ASSERT_EQ(printer.PrinterOpen(&info), 0);
     // Long enough that the printer has been talking before the first write.
