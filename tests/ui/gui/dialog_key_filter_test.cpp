@@ -1,11 +1,14 @@
 // The dialogs' key filter: Enter, Escape, Space and Alt+F4 do nothing.
 #include "ui/common/dialog_key_filter.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,6 +54,23 @@ TEST_F(DialogKeyFilterTest, SwallowsEnterEscapeSpaceAndAltF4)
     EXPECT_EQ(m_pEdit->text(), QStringLiteral("a"));
     EXPECT_EQ(nEnter, 2);
     // A close from code still closes.
+    m_Dialog.close();
+    EXPECT_FALSE(m_Dialog.isVisible());
+}
+
+// Alt+F4 reaches a Linux program as the window manager's close request: a
+// close event on the dialog's window, which Qt hands to the dialog as a
+// spontaneous close. It is refused; a close from code still closes.
+TEST_F(DialogKeyFilterTest, WindowManagerCloseIsRefused)
+{
+    new CDialogKeyFilter(&m_Dialog);
+    QSignalSpy finished(&m_Dialog, &QDialog::finished);
+    ASSERT_NE(m_Dialog.windowHandle(), nullptr);
+    QCloseEvent request;
+    QApplication::sendEvent(m_Dialog.windowHandle(), &request);
+    EXPECT_FALSE(request.isAccepted());
+    EXPECT_TRUE(m_Dialog.isVisible());
+    EXPECT_EQ(finished.count(), 0);
     m_Dialog.close();
     EXPECT_FALSE(m_Dialog.isVisible());
 }

@@ -1,7 +1,8 @@
 // The markup engine through the Qt adapter: the print-failure toast's texts
 // drawn into pictures of the toast's statics (written to the test output
 // folder for the eye). Every run is measured in the font it is drawn in,
-// so the drawn text stays inside the measured boxes.
+// so the drawn text stays inside the measured boxes. Links reach the
+// desktop through QDesktopServices, web addresses only.
 #include "tests/support/program_folder.h"
 #include "ui/html/html_draw_list.h"
 #include "ui/html/html_text.h"
@@ -10,8 +11,10 @@
 #include "ui/html/qt/qt_html_painter.h"
 #include "ui/samples/toast_samples.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QPainter>
+#include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -142,12 +145,70 @@ TEST_F(QtHtmlAdapterTest, ToastSalesBody)
     ExpectRunsMeasuredAsDrawn(rendered);
 }
 
-TEST(QtHtmlLinkTest, OnlyWebAddressesAreHandedOn)
+// Stands in for the desktop's browser: records the addresses
+// QDesktopServices hands over for the schemes it is registered for.
+class CUrlRecorder : public QObject
 {
-    // Refused before anything is started.
-    EXPECT_FALSE(OpenHtmlLink(U"file:///etc/passwd"));
-    EXPECT_FALSE(OpenHtmlLink(U"notepad.exe \"%1\""));
-    EXPECT_FALSE(OpenHtmlLink(U"https://exa mple.kr"));
+    Q_OBJECT
+public:
+    std::vector<QUrl> m_vecOpened;
+
+public slots:
+    void Open(const QUrl& url) { m_vecOpened.push_back(url); }
+};
+
+class QtHtmlLinkTest : public ::testing::Test
+{
+protected:
+    QtHtmlLinkTest()
+    {
+        for (const char* pszScheme : SCHEMES) {
+            QDesktopServices::setUrlHandler(QLatin1String(pszScheme), &m_Recorder, "Open");
+        }
+    }
+    ~QtHtmlLinkTest() override
+    {
+        for (const char* pszScheme : SCHEMES) {
+            QDesktopServices::unsetUrlHandler(QLatin1String(pszScheme));
+        }
+    }
+
+    static constexpr const char* SCHEMES[] = {"http", "https", "file", "ftp", "javascript"};
+    CUrlRecorder m_Recorder;
+};
+
+// Web addresses go to the desktop through QDesktopServices; anything else is
+// refused before it reaches the desktop, and nothing else is tried.
+TEST_F(QtHtmlLinkTest, OnlyWebAddressesAreHandedOn)
+{
+    struct SCase
+    {
+        std::u32string_view strTarget;
+        const char* pszOpened; // nullptr: refused
+    };
+    const SCase cases[] = {
+        {U"https://example.kr/user?id=7", "https://example.kr/user?id=7"},
+        {U"HTTP://EXAMPLE.KR/A", "http://example.kr/A"},
+        {U"file:///etc/passwd", nullptr},
+        {U"ftp://example.kr", nullptr},
+        {U"javascript:alert(1)", nullptr},
+        {U"notepad.exe \"%1\"", nullptr},
+        {U"https://exa mple.kr", nullptr},
+        {U"https://example.kr\" --new-window file:///etc", nullptr},
+    };
+    for (const SCase& c : cases) {
+        m_Recorder.m_vecOpened.clear();
+        EXPECT_EQ(OpenHtmlLink(std::u32string(c.strTarget)), c.pszOpened != nullptr)
+            << HtmlToUtf8(c.strTarget);
+        if (c.pszOpened == nullptr) {
+            EXPECT_TRUE(m_Recorder.m_vecOpened.empty()) << HtmlToUtf8(c.strTarget);
+            continue;
+        }
+        ASSERT_EQ(m_Recorder.m_vecOpened.size(), 1u) << HtmlToUtf8(c.strTarget);
+        EXPECT_EQ(m_Recorder.m_vecOpened[0].toString(), QLatin1String(c.pszOpened));
+    }
 }
 
 } // namespace
+
+#include "qt_html_adapter_test.moc"
