@@ -389,6 +389,30 @@ TEST_F(HtmlDrawerTest, HorizontalRules)
     EXPECT_EQ(Placed(U"<hr width=30>x"), "x@30,0");
 }
 
+// Tables and pictures are outlines only: a row is a line, a cell ends at a
+// tab stop, a picture takes no room, and the table's style ends with it.
+TEST_F(HtmlDrawerTest, TablesAndPicturesAreLaidOutAsPlainRuns)
+{
+    struct SCase
+    {
+        std::u32string_view strMarkup;
+        const char* pszPlaced;
+    };
+    const SCase cases[] = {
+        {U"<table border=1 width=100><tr><td>a</td><td>b</td></tr><tr><th>c</th></tr></table>d",
+         "a@0,0|b@32,0|c@0,12|d@0,24"},
+        {U"<bmp idres=\"1\" width=\"50%\">x<icon idres=2>y<ilst index=3 file=\"/etc/passwd\">z",
+         "x@0,0|y@4,0|z@8,0"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(Placed(c.strMarkup), c.pszPlaced) << Utf8(c.strMarkup);
+    }
+    const std::vector<HtmlTextRun> vecRuns = Runs(U"<table><font color=red>a</table>b");
+    ASSERT_EQ(vecRuns.size(), 2u);
+    EXPECT_EQ(vecRuns[0].crColour, RED);
+    EXPECT_EQ(vecRuns[1].crColour, BLACK);
+}
+
 TEST_F(HtmlDrawerTest, OverlineRunsAlongTheTopOfTheRun)
 {
     std::vector<HtmlDrawCommand> vecLines = Lines(U"<font style=\"o\">ab</font>");
