@@ -98,7 +98,8 @@ void CDlgRegisterPos::BuildControls()
     addButton(IDC_MODE_ADMIN, picture::REGISTER_MODE_MANAGER_OFF, 512, 105);
     addButton(IDC_FIND_ID, picture::REGISTER_FIND_ID, 472, 380);
     addButton(IDC_FIND_PASSWORD, picture::REGISTER_FIND_PASSWORD, 632, 380);
-    // Keypad: 1-9, 0, clear, backspace in three rows of four.
+    // Keypad: 1-9, 0, clear, backspace in three rows of four, in the grey
+    // look whether pressed or not.
     const int aKeys[] = {IDC_KEY_1,     IDC_KEY_1 + 1, IDC_KEY_1 + 2, IDC_KEY_1 + 3,
                          IDC_KEY_1 + 4, IDC_KEY_1 + 5, IDC_KEY_1 + 6, IDC_KEY_1 + 7,
                          IDC_KEY_1 + 8, IDC_KEY_0,     IDC_KEY_CLEAR, IDC_KEY_BACKSPACE};
@@ -108,7 +109,7 @@ void CDlgRegisterPos::BuildControls()
                              : nId == IDC_KEY_BACKSPACE ? picture::REGISTER_KEY_BACKSPACE
                              : nId == IDC_KEY_0         ? picture::REGISTER_KEY_0
                                                 : picture::REGISTER_KEY_1 + (nId - IDC_KEY_1);
-        addButton(nId, nPicture, 277 + (i % 4) * 120, 432 + (i / 4) * 76);
+        addButton(nId, nPicture, 277 + (i % 4) * 120, 432 + (i / 4) * 76)->SetAlwaysGray(true);
     }
     addButton(IDC_OK, picture::REGISTER_OK, 302, 670);
     addButton(IDC_CANCEL, picture::REGISTER_CANCEL, 522, 670);
@@ -126,14 +127,17 @@ CPictureButton* CDlgRegisterPos::Button(int nId) const
     return it == m_mapButtons.end() ? nullptr : it->second;
 }
 
-void CDlgRegisterPos::showEvent(QShowEvent* pEvent)
+void CDlgRegisterPos::setVisible(bool bVisible)
 {
-    QDialog::showEvent(pEvent);
-    // The field takes the focus with the caret behind the given text; a
-    // selected text would be replaced by the first key touched.
-    m_pFirst->setFocus();
-    m_pFirst->deselect();
-    m_pFirst->end(false);
+    // QDialog::setVisible gives the focus field a tab focus-in, which
+    // selects its whole text; a selected text would be replaced by the first
+    // key touched, so the selection goes after it.
+    QDialog::setVisible(bVisible);
+    if (bVisible) {
+        m_pFirst->setFocus();
+        m_pFirst->deselect();
+        m_pFirst->end(false);
+    }
 }
 
 int CDlgRegisterPos::DoModal()

@@ -64,8 +64,9 @@ public:
     CFlatEdit* Edit(int nId) const;
     CPictureButton* Button(int nId) const;
 
-protected:
-    void showEvent(QShowEvent* pEvent) override;
+    // Shown, the first field has the focus with the caret behind its given
+    // text, nothing selected.
+    void setVisible(bool bVisible) override;
 
 private:
     void BuildControls();

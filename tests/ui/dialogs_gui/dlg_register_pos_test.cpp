@@ -12,6 +12,7 @@
 #include "ui/controls/picture_button.h"
 #include "ui/dialogs/dlg_register_pos.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -120,6 +121,50 @@ TEST_F(RegisterPosDialogTest, BusinessNumberLoginThroughTheKeypad)
     EXPECT_NE(strConfig.find("StoreId=77\r\n"), std::string::npos) << strConfig;
     EXPECT_NE(strConfig.find("TYPE=bsnum\r\n"), std::string::npos) << strConfig;
     EXPECT_NE(strConfig.find("LastNo=1\r\n"), std::string::npos) << strConfig;
+}
+
+// The business number and store id given to the dialog are shown with the
+// caret behind the first one and nothing selected: the first key touched
+// adds to the number instead of replacing it.
+TEST_F(RegisterPosDialogTest, GivenTextIsNotSelectedAndTheFirstKeyAppends)
+{
+    Dlg dlg("2208162517", "ST1", 0x2A);
+    dlg.show();
+    QApplication::processEvents();
+    CFlatEdit* pFirst = dlg.Edit(Dlg::IDC_EDIT_FIRST);
+    EXPECT_EQ(QApplication::focusWidget(), pFirst);
+    EXPECT_FALSE(pFirst->hasSelectedText()) << pFirst->selectedText().toStdString();
+    EXPECT_FALSE(dlg.Edit(Dlg::IDC_EDIT_SECOND)->hasSelectedText());
+    EXPECT_EQ(pFirst->cursorPosition(), 10);
+    QTest::mouseClick(dlg.Button(Dlg::IDC_KEY_1 + 2), Qt::LeftButton);
+    std::string strText;
+    ASSERT_TRUE(pFirst->TextCp949(strText));
+    EXPECT_EQ(strText, "22081625173");
+}
+
+// The twelve keypad keys always show their grey look, pressed or not; the
+// other buttons their picture as it is.
+TEST_F(RegisterPosDialogTest, KeypadIsGrey)
+{
+    Open(ZELKOR_STUB_AGENT_LIB);
+    const int aKeys[] = {Dlg::IDC_KEY_1, Dlg::IDC_KEY_1 + 8, Dlg::IDC_KEY_0, Dlg::IDC_KEY_CLEAR,
+                         Dlg::IDC_KEY_BACKSPACE};
+    for (int nId : aKeys) {
+        CPictureButton* pKey = m_pDlg->Button(nId);
+        EXPECT_TRUE(pKey->IsAlwaysGray()) << nId;
+        pKey->setDown(true);
+        EXPECT_EQ(pKey->CurrentLook(), CPictureButton::ELook::Gray) << nId;
+        pKey->setDown(false);
+        const QImage shown = pKey->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage grey =
+            pKey->Look(CPictureButton::ELook::Gray).convertToFormat(QImage::Format_ARGB32);
+        const QPoint middle(shown.width() / 2, shown.height() / 2);
+        EXPECT_EQ(qRed(shown.pixel(middle)), qGreen(shown.pixel(middle))) << nId;
+        EXPECT_EQ(shown.pixel(middle), grey.pixel(middle)) << nId;
+    }
+    for (int nId : {Dlg::IDC_OK, Dlg::IDC_CANCEL, Dlg::IDC_MODE_BSNUM, Dlg::IDC_UNINSTALL}) {
+        EXPECT_FALSE(m_pDlg->Button(nId)->IsAlwaysGray()) << nId;
+    }
 }
 
 // Store-manager mode: fields emptied, the password masked, the recovery
