@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/local_clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +74,203 @@ void FillStamp(char* pLine, const platform::LocalTime& now)
     pLine[9] = '.';
     PutDigits(pLine + 10, now.nMilli, 3);
     pLine[13] = ']';
+}
+
+// Unsigned digits of nValue in base 10 or 16, written backwards from pEnd;
+// returns the first digit.
+char* PutUnsigned(char* pEnd, unsigned long long nValue, unsigned nBase, bool bUpper)
+{
+    const char* pszDigits = bUpper ? "0123456789ABCDEF" : "0123456789abcdef";
+    do {
+        *--pEnd = pszDigits[nValue % nBase];
+        nValue /= nBase;
+    } while (nValue != 0);
+    return pEnd;
+}
+
+// Expands the conversions the program's lines use straight into pOut: %s
+// and %.*s (or %.Ns), %c, %d %i %u %x %X with the hh h l ll z j t lengths, an
+// optional 0 flag and a width, and %%; the bytes are those vsnprintf gives.
+// -1 for anything else (the caller formats with vsnprintf then) and for a
+// message that needs nRoom bytes or more; else the message length.
+long FastFormat(char* pOut, size_t nRoom, const char* pszFormat, va_list args)
+{
+    size_t nLen = 0;
+    const char* p = pszFormat;
+    auto put = [&](const char* pData, size_t nCount) {
+        if (nCount >= nRoom - nLen) {
+            return false;
+        }
+        std::memcpy(pOut + nLen, pData, nCount);
+        nLen += nCount;
+        return true;
+    };
+    for (;;) {
+        const char* pPercent = std::strchr(p, '%');
+        const size_t nLiteral =
+            pPercent != nullptr ? static_cast<size_t>(pPercent - p) : std::strlen(p);
+        if (!put(p, nLiteral)) {
+            return -1;
+        }
+        if (pPercent == nullptr) {
+            return static_cast<long>(nLen);
+        }
+        p = pPercent + 1;
+
+        bool bZero = false;
+        while (*p == '0') {
+            bZero = true;
+            ++p;
+        }
+        int nWidth = 0;
+        bool bWidth = false;
+        while (*p >= '0' && *p <= '9') {
+            bWidth = true;
+            nWidth = nWidth * 10 + (*p - '0');
+            if (nWidth > 1000) {
+                return -1;
+            }
+            ++p;
+        }
+        int nPrecision = -1;
+        if (*p == '.') {
+            ++p;
+            if (*p == '*') {
+                nPrecision = va_arg(args, int);
+                if (nPrecision < 0) {
+                    nPrecision = -1; // a negative precision counts as none
+                }
+                ++p;
+            } else {
+                nPrecision = 0;
+                while (*p >= '0' && *p <= '9') {
+                    nPrecision = nPrecision * 10 + (*p - '0');
+                    if (nPrecision > 100000) {
+                        return -1;
+                    }
+                    ++p;
+                }
+            }
+        }
+        // Length: 'h' twice is char, once short; 'l' twice or 'j' is
+        // long long (intmax_t), once or 'z' or 't' long (size_t, ptrdiff_t).
+        int nShort = 0;
+        int nLong = 0;
+        for (;; ++p) {
+            if (*p == 'h') {
+                ++nShort;
+            } else if (*p == 'l') {
+                ++nLong;
+            } else if (*p == 'z' || *p == 't') {
+                nLong = std::max(nLong, 1);
+            } else if (*p == 'j') {
+                nLong = 2;
+            } else {
+                break;
+            }
+        }
+        if (nShort > 2 || nLong > 2 || (nShort != 0 && nLong != 0)) {
+            return -1;
+        }
+        const char chConversion = *p++;
+        switch (chConversion) {
+        case '%':
+            if (bZero || bWidth || nPrecision >= 0 || nShort != 0 || nLong != 0 || !put("%", 1)) {
+                return -1;
+            }
+            break;
+        case 's': {
+            if (bZero || bWidth || nShort != 0 || nLong != 0) {
+                return -1;
+            }
+            const char* pszArg = va_arg(args, const char*);
+            if (pszArg == nullptr) {
+                return -1; // "(null)" and its precision rules: vsnprintf's
+            }
+            const size_t nArg = nPrecision >= 0 ? strnlen(pszArg, static_cast<size_t>(nPrecision))
+                                                : std::strlen(pszArg);
+            if (!put(pszArg, nArg)) {
+                return -1;
+            }
+            break;
+        }
+        case 'c': {
+            if (bZero || bWidth || nPrecision >= 0 || nShort != 0 || nLong != 0) {
+                return -1;
+            }
+            const char ch = static_cast<char>(static_cast<unsigned char>(va_arg(args, int)));
+            if (!put(&ch, 1)) {
+                return -1;
+            }
+            break;
+        }
+        case 'd':
+        case 'i':
+        case 'u':
+        case 'x':
+        case 'X': {
+            if (nPrecision >= 0) {
+                return -1;
+            }
+            const bool bSigned = chConversion == 'd' || chConversion == 'i';
+            unsigned long long nMagnitude = 0;
+            bool bNegative = false;
+            if (bSigned) {
+                long long nValue = 0;
+                if (nLong == 2) {
+                    nValue = va_arg(args, long long);
+                } else if (nLong == 1) {
+                    nValue = va_arg(args, long);
+                } else {
+                    const int nArg = va_arg(args, int);
+                    nValue = nShort == 2   ? static_cast<signed char>(nArg)
+                             : nShort == 1 ? static_cast<short>(nArg)
+                                           : nArg;
+                }
+                bNegative = nValue < 0;
+                nMagnitude = bNegative ? 0ULL - static_cast<unsigned long long>(nValue)
+                                       : static_cast<unsigned long long>(nValue);
+            } else if (nLong == 2) {
+                nMagnitude = va_arg(args, unsigned long long);
+            } else if (nLong == 1) {
+                nMagnitude = va_arg(args, unsigned long);
+            } else {
+                const unsigned nArg = va_arg(args, unsigned);
+                nMagnitude = nShort == 2   ? static_cast<unsigned char>(nArg)
+                             : nShort == 1 ? static_cast<unsigned short>(nArg)
+                                           : nArg;
+            }
+            char szDigits[24];
+            char* const pEnd = szDigits + sizeof(szDigits);
+            const char* pFirst =
+                PutUnsigned(pEnd, nMagnitude, chConversion == 'x' || chConversion == 'X' ? 16 : 10,
+                            chConversion == 'X');
+            const size_t nDigits = static_cast<size_t>(pEnd - pFirst);
+            const size_t nBody = nDigits + (bNegative ? 1 : 0);
+            const size_t nPad = static_cast<size_t>(nWidth) > nBody ? nWidth - nBody : 0;
+            if (nPad + nBody >= nRoom - nLen) {
+                return -1;
+            }
+            // Blanks go before the sign, zeros after it.
+            if (!bZero) {
+                std::memset(pOut + nLen, ' ', nPad);
+                nLen += nPad;
+            }
+            if (bNegative) {
+                pOut[nLen++] = '-';
+            }
+            if (bZero) {
+                std::memset(pOut + nLen, '0', nPad);
+                nLen += nPad;
+            }
+            std::memcpy(pOut + nLen, pFirst, nDigits);
+            nLen += nDigits;
+            break;
+        }
+        default:
+            return -1;
+        }
+    }
 }
 
 // The process-wide log once SimpleLog() has made it.
@@ -209,12 +407,17 @@ void CSimpleLog::WriteLine(int nLevel, const char* pszFormat, va_list args)
     std::string strLong;
     char* pLine = t_szLine;
     const size_t nRoom = sizeof(t_szLine) - nHead - 2;
-    int nLen = 0;
+    long nLen = 0;
     if (pszFormat != nullptr) {
         va_list copy;
         va_copy(copy, args);
-        nLen = std::vsnprintf(pLine + nHead, nRoom, pszFormat, copy);
+        nLen = FastFormat(pLine + nHead, nRoom, pszFormat, copy);
         va_end(copy);
+        if (nLen < 0) {
+            va_copy(copy, args);
+            nLen = std::vsnprintf(pLine + nHead, nRoom, pszFormat, copy);
+            va_end(copy);
+        }
         if (nLen < 0) {
             nLen = 0; // an invalid format: the line keeps stamp and tag
         }

@@ -124,16 +124,16 @@ int CPrinterCommunicate::Printer_Send_Msg(const char* pszText, int nLineFeed, in
     if (!m_pPort) {
         return 9;
     }
-    const std::string strText(pszText);
-    int nRemaining = static_cast<int>(strText.size());
-    int nOffset = 0;
+    const size_t nLength = std::strlen(pszText);
+    size_t nRemaining = nLength;
+    size_t nOffset = 0;
     bool bFirst = true;
     bool bAccepted = false;
     // Pieces fit the port's buffer; the mode prefix goes ahead of the
     // first only. A two-byte character cut between pieces stays whole in
-    // the byte stream.
+    // the byte stream. Only the bytes in use are written to the piece.
+    char piece[CBasePort::SEND_BUFFER_SIZE];
     while (nRemaining > 0) {
-        char piece[CBasePort::SEND_BUFFER_SIZE] = {};
         int nUsed = 0;
         if (bFirst) {
             piece[nUsed++] = 0x1B;
@@ -144,9 +144,10 @@ int CPrinterCommunicate::Printer_Send_Msg(const char* pszText, int nLineFeed, in
             piece[nUsed++] = static_cast<char>(nJustify);
             bFirst = false;
         }
-        int nTake = std::min(CBasePort::MAX_BUFFERED - nUsed, nRemaining);
-        std::memcpy(piece + nUsed, strText.data() + nOffset, static_cast<size_t>(nTake));
-        nUsed += nTake;
+        const size_t nTake =
+            std::min(static_cast<size_t>(CBasePort::MAX_BUFFERED - nUsed), nRemaining);
+        std::memcpy(piece + nUsed, pszText + nOffset, nTake);
+        nUsed += static_cast<int>(nTake);
         nOffset += nTake;
         nRemaining -= nTake;
         if (m_pPort->SendData(piece, nUsed, 0) == 0) {
@@ -173,7 +174,7 @@ int CPrinterCommunicate::Printer_Send_LineFeed(int nCount)
     if (!m_pPort) {
         return 9;
     }
-    char buffer[MAX_LINE_FEED * 2] = {};
+    char buffer[MAX_LINE_FEED * 2];
     int nSize = 0;
     for (int i = 0; i < nCount; ++i) {
         buffer[nSize++] = 0x0D;

@@ -5,6 +5,9 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/program_folder.h"
 
+#include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -152,6 +155,69 @@ TEST_F(SimpleLogTest, MessagesKeepTheirBytesAndLength)
                               "[12:00:00.000][INFO ] " + strLong + "\r\n" +
                               "[12:00:00.000][INFO ] " + std::string(1024 - 14 - 8 - 3, 'y') +
                               "|9\r\n" + "[12:00:00.000][INFO ] 100%\r\n";
+    EXPECT_EQ(m_Folder.ReadCurrentLog(), strExpected);
+}
+
+// The line carries exactly what snprintf makes of the same format and
+// arguments (after the stamp and tag).
+#define EXPECT_MESSAGE_AS_PRINTF(...)                                                              \
+    do {                                                                                           \
+        char szExpected[512];                                                                      \
+        const int nExpected = std::snprintf(szExpected, sizeof(szExpected), __VA_ARGS__);          \
+        const std::string strBefore = m_Folder.ReadCurrentLog();                                   \
+        LOG_PRINT(LOG_INFO, __VA_ARGS__);                                                          \
+        EXPECT_EQ(m_Folder.ReadCurrentLog().substr(strBefore.size()),                              \
+                  "[12:00:00.000][INFO ] " +                                                       \
+                      std::string(szExpected, static_cast<size_t>(nExpected)) + "\r\n")            \
+            << #__VA_ARGS__;                                                                       \
+    } while (0)
+
+TEST_F(SimpleLogTest, MessagesAreFormattedAsPrintfFormatsThem)
+{
+    testsupport::CFakeClock clock(2024, 1, 2);
+    ASSERT_TRUE(m_Folder.StartLog());
+    const char* pszUnset = std::getenv("ZELKOR_TEST_VARIABLE_NEVER_SET");
+    // Texts, precisions and characters.
+    EXPECT_MESSAGE_AS_PRINTF("[%s] 주문서 출력 매수 [%d]", "CPrintOrderSheet::GetPrintCopies", 1);
+    EXPECT_MESSAGE_AS_PRINTF("%.*s|%.3s|%.s|%.*s|%.0s|%.9s", 2, "abcdef", "xyz123", "q", -1,
+                             "negative precision", "none", "short");
+    EXPECT_MESSAGE_AS_PRINTF("%c%c%c|%s|%%|100%%", 'a', 0xB1, ' ', "");
+    EXPECT_MESSAGE_AS_PRINTF("null [%s] [%.3s] [%.8s]", pszUnset, pszUnset, pszUnset);
+    // Whole numbers at their limits and with every length.
+    EXPECT_MESSAGE_AS_PRINTF("%d %i %d %u %u", INT_MIN, INT_MAX, 0, 0u, UINT_MAX);
+    EXPECT_MESSAGE_AS_PRINTF("%ld %lld %lu %llu %zu %zd %jd %td", LONG_MIN, LLONG_MIN, ULONG_MAX,
+                             ULLONG_MAX, SIZE_MAX, static_cast<ssize_t>(-1), INTMAX_MIN,
+                             static_cast<ptrdiff_t>(-7));
+    EXPECT_MESSAGE_AS_PRINTF("%hd %hhd %hu %hhu %hx", 70000, 300, 70000, 300, 0x12345);
+    EXPECT_MESSAGE_AS_PRINTF("%08x %02x %X %x %lx %llX", 0x1Fu, 0xABCu, 0xBEEFu, 0u, ULONG_MAX,
+                             0xFEDCBA9876543210ULL);
+    // Widths, zero padding and the sign.
+    EXPECT_MESSAGE_AS_PRINTF("[%5d][%05d][%0d][%3d][%02d][%010lld][%1u]", -42, -42, -3, 12345, 7,
+                             LLONG_MIN, 99u);
+    // Conversions and flags beyond the common ones.
+    EXPECT_MESSAGE_AS_PRINTF("[%-5d][%+d][% d][%#x][%.3d][%*d][%-4s][%6s]", 7, 7, 7, 255, 5, 4, 9,
+                             "ab", "cd");
+    EXPECT_MESSAGE_AS_PRINTF("%f %.2f %g %e %p %o %5c", 1.5, 2.345, 0.1, 2.5e10,
+                             static_cast<void*>(&clock), 8u, 'z');
+}
+
+// A message of exactly the room of the per-thread line buffer, and of one
+// byte more, whether the last piece is text or a number.
+TEST_F(SimpleLogTest, MessagesAtTheThreadBufferEdgeKeepTheirBytes)
+{
+    testsupport::CFakeClock clock(2024, 1, 2);
+    ASSERT_TRUE(m_Folder.StartLog());
+    std::string strExpected = std::string("[12:00:00.000]") + kStartBanner;
+    const size_t nRoom = 4096 - 14 - 8 - 2; // buffer minus stamp, tag and CR LF
+    for (size_t nSize : {nRoom - 2, nRoom - 1, nRoom, nRoom + 1}) {
+        const std::string strText(nSize - 5, 'b');
+        LOG_PRINT(LOG_INFO, "%s%s", strText.c_str(), "12345");
+        LOG_PRINT(LOG_INFO, "%s%d", strText.c_str(), 12345);
+        LOG_PRINT(LOG_INFO, "%s%05u", strText.c_str(), 45u);
+        for (const char* pszTail : {"12345", "12345", "00045"}) {
+            strExpected += "[12:00:00.000][INFO ] " + strText + pszTail + "\r\n";
+        }
+    }
     EXPECT_EQ(m_Folder.ReadCurrentLog(), strExpected);
 }
 
