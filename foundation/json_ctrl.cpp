@@ -1,6 +1,7 @@
 // CjsonCtrl: reading codes, conversions and document building over jsoncpp.
 #include "foundation/json_ctrl.h"
 
+#include "foundation/json_fast_reader.h"
 #include "foundation/json_styled_writer.h"
 #include "foundation/simple_log.h"
 
@@ -94,8 +95,14 @@ void StripLineEnds(std::string& strText)
 
 bool CjsonCtrl::Parse(const std::string& strText, Json::Value& out, std::string& strErrors)
 {
+    // Most documents are plainly written; the fast reader takes those and
+    // refuses everything it cannot read exactly as jsoncpp would.
+    if (CJsonFastReader::Parse(strText.data(), strText.size(), out)) {
+        return true;
+    }
     // The classic reader with its default features: comments allowed, any
-    // value as root. It throws instead of failing on a document nested
+    // value as root. It decides every other document, and its messages are
+    // the ones logged. It throws instead of failing on a document nested
     // deeper than its stack limit; that is outside input, so it counts as a
     // parse failure here.
     Json::Reader reader;

@@ -1,0 +1,118 @@
+// Fuzz target: the fast JSON reader against jsoncpp's classic reader, as
+// CjsonCtrl configures it. Whenever the fast reader takes a text, jsoncpp
+// must accept it too with the same value: same types, doubles bit for bit,
+// same string and key bytes, members and element order. And CjsonCtrl,
+// fast reader plus fallback, must give exactly jsoncpp's result for every
+// text: acceptance, value and error messages.
+#include "foundation/json_ctrl.h"
+#include "foundation/json_fast_reader.h"
+#include "fuzz/support/fuzz_folder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <json/reader.h>
+#include <json/value.h>
+#include <string>
+
+namespace {
+
+// "" when both values are the same, else the path where they differ.
+std::string Difference(const Json::Value& a, const Json::Value& b, const std::string& strPath)
+{
+    if (a.type() != b.type()) {
+        return strPath + ": type " + std::to_string(a.type()) + " vs " + std::to_string(b.type());
+    }
+    switch (a.type()) {
+    case Json::intValue:
+        return a.asInt64() == b.asInt64() ? "" : strPath + ": int";
+    case Json::uintValue:
+        return a.asUInt64() == b.asUInt64() ? "" : strPath + ": uint";
+    case Json::realValue: {
+        const double da = a.asDouble();
+        const double db = b.asDouble();
+        return std::memcmp(&da, &db, sizeof(da)) == 0 ? "" : strPath + ": real bits";
+    }
+    case Json::booleanValue:
+        return a.asBool() == b.asBool() ? "" : strPath + ": bool";
+    case Json::stringValue: {
+        const char* pa = nullptr;
+        const char* pae = nullptr;
+        const char* pb = nullptr;
+        const char* pbe = nullptr;
+        a.getString(&pa, &pae);
+        b.getString(&pb, &pbe);
+        return std::string(pa, pae) == std::string(pb, pbe) ? "" : strPath + ": string bytes";
+    }
+    case Json::arrayValue:
+    case Json::objectValue: {
+        if (a.size() != b.size()) {
+            return strPath + ": size";
+        }
+        for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
+            if (ia.name() != ib.name() || ia.index() != ib.index()) {
+                return strPath + ": member names";
+            }
+            std::string strDiff = Difference(*ia, *ib, strPath + "/" + ia.name());
+            if (!strDiff.empty()) {
+                return strDiff;
+            }
+        }
+        return "";
+    }
+    default:
+        return "";
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
+{
+    fuzzsupport::ProgramFolder();
+    const std::string strText(reinterpret_cast<const char*>(pData), nSize);
+
+    Json::Value reference;
+    std::string strErrors;
+    bool bAccepted = false;
+    Json::Reader reader;
+    try {
+        bAccepted = reader.parse(strText, reference, false);
+        if (!bAccepted) {
+            strErrors = reader.getFormattedErrorMessages();
+        }
+    } catch (const Json::Exception& e) {
+        strErrors = e.what();
+    }
+    if (!bAccepted) {
+        reference = Json::Value();
+    }
+
+    Json::Value fast(Json::arrayValue);
+    fast.append("untouched");
+    const Json::Value untouched = fast;
+    if (CJsonFastReader::Parse(strText.data(), strText.size(), fast)) {
+        if (!bAccepted) {
+            fuzzsupport::Fail("the fast reader took a text jsoncpp refuses: " + strErrors);
+        }
+        const std::string strDiff = Difference(fast, reference, "$");
+        if (!strDiff.empty()) {
+            fuzzsupport::Fail("the fast reader's value differs from jsoncpp's at " + strDiff);
+        }
+    } else if (!Difference(fast, untouched, "$").empty()) {
+        fuzzsupport::Fail("a refusal of the fast reader changed its output");
+    }
+
+    CjsonCtrl json;
+    if (json.JsonReadData(strText, 0, 0) != bAccepted) {
+        fuzzsupport::Fail("CjsonCtrl's acceptance differs from jsoncpp's");
+    }
+    const std::string strDiff = Difference(json.Root(), reference, "$");
+    if (!strDiff.empty()) {
+        fuzzsupport::Fail("CjsonCtrl's value differs from jsoncpp's at " + strDiff);
+    }
+    if (json.ParseErrors() != strErrors) {
+        fuzzsupport::Fail("CjsonCtrl's messages differ from jsoncpp's");
+    }
+    return 0;
+}
