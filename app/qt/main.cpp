@@ -9,6 +9,7 @@
 #include "app/window_messages.h"
 #include "app/zelkor_app.h"
 #include "foundation/message_box.h"
+#include "ui/common/png_resource.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     {
         QApplication application(argc, argv);
         CQtWindowHost::PrepareApplication(application);
+        InstallProgramIcon();
 
         CQtWindowHost host;
         auto pPresenter = std::make_shared<CQtMessageBoxPresenter>();

@@ -3,6 +3,8 @@
 
 #include "res/picture_ids.h"
 
+#include <QGuiApplication>
+
 // The resource file is compiled into a static library; this makes sure its
 // data is linked and registered before the first picture is read.
 static void RegisterPictures()
@@ -29,4 +31,10 @@ QIcon ZelkorProgramIcon()
 {
     RegisterPictures();
     return QIcon(PngResourcePath(picture::PROGRAM_ICON));
+}
+
+void InstallProgramIcon()
+{
+    QGuiApplication::setWindowIcon(ZelkorProgramIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelkor"));
 }

@@ -13,3 +13,8 @@ QString PngResourcePath(int nId);
 QImage LoadPngResource(int nId);
 // Icon 128: the program's window icon and the tray icon.
 QIcon ZelkorProgramIcon();
+// Makes icon 128 the icon of every window of the program (the message
+// boxes' title bars, the task bar, the window switcher) and names the
+// desktop entry that carries the same icon ("zelkor"). Needs the
+// application object.
+void InstallProgramIcon();

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QRawFont>
 #include <gtest/gtest.h>
 #include <set>
@@ -55,6 +57,19 @@ TEST(PictureTest, EveryPictureIdHasArt)
     EXPECT_EQ(LoadPngResource(picture::SETTING_BACKGROUND).size(), QSize(650, 438));
     EXPECT_EQ(LoadPngResource(picture::SETTING_TAB_PRINTER1_ON).size(), QSize(92, 37));
     EXPECT_EQ(LoadPngResource(picture::TOAST_REPRINT).size(), QSize(80, 30));
+}
+
+// Every window of the program, message boxes included, carries icon 128.
+TEST(PictureTest, ProgramIconIsEveryWindowsIcon)
+{
+    InstallProgramIcon();
+    const QImage picture =
+        LoadPngResource(picture::PROGRAM_ICON).convertToFormat(QImage::Format_ARGB32);
+    QMessageBox box;
+    const QImage shown =
+        box.windowIcon().pixmap(picture.size()).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(shown, picture);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("zelkor"));
 }
 
 TEST(ColourNameTest, CssNamesMatchQColor)
