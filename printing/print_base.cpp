@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iterator>
+#include <string_view>
 
 namespace {
 
@@ -29,30 +30,208 @@ bool IsLeadByte(char ch)
 
 // Length of the character starting at nPos (2 for a lead byte with its trail
 // byte present, else 1).
-int CharLength(const std::string& strText, int nPos)
+int CharLength(std::string_view text, int nPos)
 {
-    if (IsLeadByte(strText[static_cast<size_t>(nPos)]) &&
-        static_cast<size_t>(nPos) + 1 < strText.size()) {
+    if (static_cast<size_t>(nPos) + 1 < text.size() &&
+        IsLeadByte(text[static_cast<size_t>(nPos)])) {
         return 2;
     }
     return 1;
 }
 
-// Bytes of strText from nPos to take for a line of nTake columns: one less
+// 1 when the bytes [nStart, nEnd) end inside a two-byte character; the
+// indexes are within the text.
+bool EndsInsideChar(std::string_view text, int nStart, int nEnd)
+{
+    int nCount = 0;
+    for (int i = nStart; i < nEnd;) {
+        const int nStep = IsLeadByte(text[static_cast<size_t>(i)]) ? 2 : 1;
+        i += nStep;
+        nCount += nStep;
+    }
+    return nCount > nEnd - nStart;
+}
+
+// Bytes of text from nPos to take for a line of nTake columns: one less
 // when the last would be the first half of a two-byte character. A column
 // too narrow for the next character still takes that whole character, so the
 // wrap always moves on and never splits a syllable.
-int TakeBytes(const std::string& strText, int nPos, int nTake)
+int TakeBytes(std::string_view text, int nPos, int nTake)
 {
-    const int nSize = static_cast<int>(strText.size());
+    const int nSize = static_cast<int>(text.size());
     nTake = std::min(nTake, nSize - nPos);
-    if (nTake > 0 && CPrintBase::IsCheckChar2ByteFirstChar(strText, nPos, nPos + nTake) == 1) {
+    if (nTake > 0 && EndsInsideChar(text, nPos, nPos + nTake)) {
         --nTake;
     }
     if (nTake <= 0) {
-        nTake = CharLength(strText, nPos);
+        nTake = CharLength(text, nPos);
     }
     return nTake;
+}
+
+// Appends the printable form of text (see CPrintBase::PrintableText).
+void AppendPrintable(std::string& strOut, std::string_view text)
+{
+    auto isTrail = [](unsigned char ch) {
+        return (ch >= 0x41 && ch <= 0x5A) || (ch >= 0x61 && ch <= 0x7A) ||
+               (ch >= 0x81 && ch <= 0xFE);
+    };
+    const size_t nBase = strOut.size();
+    strOut.resize(nBase + text.size());
+    char* pOut = strOut.data() + nBase;
+    const size_t nSize = text.size();
+    for (size_t i = 0; i < nSize; ++i) {
+        const unsigned char ch = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(text[i])) {
+            if (i + 1 < nSize && isTrail(static_cast<unsigned char>(text[i + 1]))) {
+                *pOut++ = text[i];
+                *pOut++ = text[++i];
+            }
+        } else if (ch < 0x20 || ch == 0x7F) {
+            *pOut++ = ' ';
+        } else {
+            *pOut++ = text[i];
+        }
+    }
+    strOut.resize(static_cast<size_t>(pOut - strOut.data()));
+}
+
+// One wrapped line: nPad blanks (the indent, the right alignment), then
+// nLength bytes of the printable text from nStart.
+struct SWrapLine
+{
+    size_t nStart;
+    size_t nLength;
+    size_t nPad;
+};
+
+// One text wrapped to one width: the printable bytes of all its lines of
+// text one after the other, and the wrapped lines over them.
+struct SWrappedText
+{
+    std::string strText;
+    std::vector<SWrapLine> vecLines;
+    int nWidth = 0;
+};
+
+// The wrap of one line of text (no line breaks in it), the printable bytes
+// [nBase, end) of wrapped.strText, appended to wrapped.vecLines.
+void WrapParagraph(SWrappedText& wrapped, size_t nBase, int bRightAlign, int bIndent)
+{
+    const std::string_view text = std::string_view(wrapped.strText).substr(nBase);
+    const int nLineWidth = wrapped.nWidth;
+    const bool bIndentOn = bIndent == 1;
+    // A line takes at most the bytes left: a width below 1 still takes one
+    // character, and for an empty line of text that is none.
+    auto push = [&](int nPos, int nLength, size_t nPad) {
+        const size_t nStart = static_cast<size_t>(nPos);
+        wrapped.vecLines.push_back(
+            {nBase + nStart, std::min(static_cast<size_t>(nLength), text.size() - nStart), nPad});
+    };
+
+    int nRemaining = static_cast<int>(text.size());
+    int nPos = 0;
+    bool bFirst = true;
+    do {
+        size_t nPad = 0;
+        if (nRemaining > nLineWidth) {
+            int nTake = nLineWidth;
+            if (!bFirst && bIndentOn) {
+                nPad = kIndentWidth;
+                nTake -= kIndentWidth;
+            }
+            bFirst = false;
+            nTake = TakeBytes(text, nPos, nTake);
+            push(nPos, nTake, nPad);
+            nPos += nTake;
+            nRemaining -= nTake;
+            continue;
+        }
+        if (!bFirst && bIndentOn) {
+            nPad = kIndentWidth;
+            if (nRemaining + kIndentWidth > nLineWidth) {
+                // The rest fits the width but not after the indent: one more
+                // full line, then the loop takes what is left.
+                const int nTake = TakeBytes(text, nPos, nLineWidth - kIndentWidth);
+                push(nPos, nTake, nPad);
+                nPos += nTake;
+                nRemaining -= nTake;
+                continue;
+            }
+        }
+        bFirst = false;
+        if (bRightAlign == 1) {
+            const int nBlanks = nLineWidth - static_cast<int>(nPad) - nRemaining;
+            if (nBlanks > 0) {
+                nPad += static_cast<size_t>(nBlanks);
+            }
+        }
+        push(nPos, nRemaining, nPad);
+        nPos += nRemaining;
+        nRemaining = 0;
+    } while (nRemaining > 0);
+}
+
+// Wraps strText to nWidth (halved for double-width nMode) into wrapped,
+// replacing what it held. A text with line breaks (a memo, the origin
+// notice) is wrapped line by line: counting the CR LF as columns would break
+// the next line early and leave fragments on lines of their own.
+void WrapText(SWrappedText& wrapped, int nWidth, std::string_view text, int bRightAlign, int nMode,
+              int bIndent)
+{
+    wrapped.strText.clear();
+    wrapped.vecLines.clear();
+    wrapped.nWidth = (nMode & PRINT_MODE_DOUBLE_WIDTH) != 0 ? nWidth / 2 : nWidth;
+    size_t nStart = 0;
+    for (;;) {
+        const size_t nBreak = text.find('\n', nStart);
+        const size_t nBase = wrapped.strText.size();
+        if (nBreak == std::string_view::npos) {
+            AppendPrintable(wrapped.strText, text.substr(nStart));
+            WrapParagraph(wrapped, nBase, bRightAlign, bIndent);
+            break;
+        }
+        const size_t nEnd = (nBreak > nStart && text[nBreak - 1] == '\r') ? nBreak - 1 : nBreak;
+        AppendPrintable(wrapped.strText, text.substr(nStart, nEnd - nStart));
+        WrapParagraph(wrapped, nBase, bRightAlign, bIndent);
+        nStart = nBreak + 1;
+    }
+}
+
+void AppendLine(std::string& strOut, const SWrappedText& wrapped, const SWrapLine& line)
+{
+    strOut.append(line.nPad, ' ');
+    strOut.append(wrapped.strText, line.nStart, line.nLength);
+}
+
+// The layout's working buffers, kept by each printing thread from one
+// message to the next so that a message allocates nothing once they have
+// grown to a document's longest text. (Layout calls never nest.)
+struct SLayoutBuffers
+{
+    std::vector<SWrappedText> vecColumns;
+    std::string strOut;
+};
+
+SLayoutBuffers& LayoutBuffers()
+{
+    thread_local SLayoutBuffers t_buffers;
+    return t_buffers;
+}
+
+// An unusually long text leaves no lasting buffer behind.
+void ReleaseLargeBuffers(SLayoutBuffers& buffers)
+{
+    constexpr size_t kKeep = 64 * 1024;
+    if (buffers.strOut.capacity() > kKeep) {
+        std::string().swap(buffers.strOut);
+    }
+    for (SWrappedText& wrapped : buffers.vecColumns) {
+        if (wrapped.strText.capacity() > kKeep) {
+            std::string().swap(wrapped.strText);
+            std::vector<SWrapLine>().swap(wrapped.vecLines);
+        }
+    }
 }
 
 // A whole number from decimal text; 0 when it does not begin with one,
@@ -142,20 +321,25 @@ int CPrintBase::Printer_PrintMsg(int nWidth, const std::string& strText, int nAl
     if (strText.empty() || nWidth == 0) {
         return E_LAYOUT_EMPTY;
     }
-    PrintDataInfo info;
-    info.nMode = nMode;
-    SetPrintRelayDataInfo(nWidth, strText, nAlign == PRINT_ALIGN_RIGHT ? 1 : 0, &info, 0);
-    std::string strJoined;
-    for (size_t i = 0; i < info.vecLines.size(); ++i) {
+    SLayoutBuffers& buffers = LayoutBuffers();
+    if (buffers.vecColumns.empty()) {
+        buffers.vecColumns.resize(1);
+    }
+    SWrappedText& wrapped = buffers.vecColumns[0];
+    WrapText(wrapped, nWidth, strText, nAlign == PRINT_ALIGN_RIGHT ? 1 : 0, nMode, 0);
+    std::string& strJoined = buffers.strOut;
+    strJoined.clear();
+    for (size_t i = 0; i < wrapped.vecLines.size(); ++i) {
         if (i > 0) {
             strJoined += "\r\n";
         }
-        strJoined += info.vecLines[i];
+        AppendLine(strJoined, wrapped, wrapped.vecLines[i]);
     }
     if (m_pPrinter != nullptr) {
         m_pPrinter->Printer_Send_Msg(strJoined.c_str(), nLineFeed, nMode,
                                      nAlign == PRINT_ALIGN_CENTER ? 1 : 0);
     }
+    ReleaseLargeBuffers(buffers);
     return E_LAYOUT_OK;
 }
 
@@ -202,31 +386,35 @@ int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
         return E_LAYOUT_MISMATCH;
     }
     const size_t nColumns = pWidths->size();
-    std::vector<PrintDataInfo> vecInfo(nColumns);
+    SLayoutBuffers& buffers = LayoutBuffers();
+    if (buffers.vecColumns.size() < nColumns) {
+        buffers.vecColumns.resize(nColumns);
+    }
     int nRows = 0;
     for (size_t i = 0; i < nColumns; ++i) {
-        vecInfo[i].nMode = nMode;
-        SetPrintRelayDataInfo((*pWidths)[i], (*pTexts)[i], (*pAligns)[i], &vecInfo[i],
-                              i == 0 && bFirstColumnIndent == 1 ? 1 : 0);
-        nRows = std::max(nRows, vecInfo[i].nLineCount);
+        SWrappedText& wrapped = buffers.vecColumns[i];
+        WrapText(wrapped, (*pWidths)[i], (*pTexts)[i], (*pAligns)[i], nMode,
+                 i == 0 && bFirstColumnIndent == 1 ? 1 : 0);
+        nRows = std::max(nRows, static_cast<int>(wrapped.vecLines.size()));
     }
     // Padding counts in the wrap's own width: for double-width text that is
     // the halved width, so the row still fits the paper.
-    std::string strRows;
+    std::string& strRows = buffers.strOut;
+    strRows.clear();
     for (int r = 0; r < nRows; ++r) {
         if (r > 0) {
             strRows += "\r\n";
         }
         for (size_t i = 0; i < nColumns; ++i) {
-            const PrintDataInfo& info = vecInfo[i];
+            const SWrappedText& wrapped = buffers.vecColumns[i];
             int nAppended = 0;
-            if (r < info.nLineCount) {
-                const std::string& strLine = info.vecLines[static_cast<size_t>(r)];
-                strRows += strLine;
-                nAppended = static_cast<int>(strLine.size());
+            if (static_cast<size_t>(r) < wrapped.vecLines.size()) {
+                const SWrapLine& line = wrapped.vecLines[static_cast<size_t>(r)];
+                AppendLine(strRows, wrapped, line);
+                nAppended = static_cast<int>(line.nPad + line.nLength);
             }
             if (i + 1 < nColumns) {
-                const int nBlanks = info.nWidth - nAppended + 1;
+                const int nBlanks = wrapped.nWidth - nAppended + 1;
                 if (nBlanks > 0) {
                     strRows.append(static_cast<size_t>(nBlanks), ' ');
                 }
@@ -236,6 +424,7 @@ int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
     if (m_pPrinter != nullptr) {
         m_pPrinter->Printer_Send_Msg(strRows.c_str(), 1, nMode, 0);
     }
+    ReleaseLargeBuffers(buffers);
     return E_LAYOUT_OK;
 }
 
@@ -246,101 +435,22 @@ void CPrintBase::SetPrintRelayDataInfo(int nWidth, const std::string& strText, i
         LOG_PRINT(LOG_ERROR, "[%s] pPrintDataInfo is Null", "CPrintBase::SetPrintRelayDataInfo");
         return;
     }
+    SWrappedText wrapped;
+    WrapText(wrapped, nWidth, strText, bRightAlign, pInfo->nMode, bIndent);
+    pInfo->nWidth = wrapped.nWidth;
     pInfo->vecLines.clear();
-    pInfo->nWidth = (pInfo->nMode & PRINT_MODE_DOUBLE_WIDTH) != 0 ? nWidth / 2 : nWidth;
-
-    // A text with line breaks (a memo, the origin notice) is wrapped line by
-    // line: counting the CR LF as columns would break the next line early
-    // and leave fragments on lines of their own. A text without breaks is
-    // one paragraph, wrapped exactly as before.
-    size_t nStart = 0;
-    for (;;) {
-        size_t nBreak = strText.find('\n', nStart);
-        if (nBreak == std::string::npos) {
-            WrapParagraph(PrintableText(strText.substr(nStart)), bRightAlign, pInfo, bIndent);
-            break;
-        }
-        size_t nEnd = (nBreak > nStart && strText[nBreak - 1] == '\r') ? nBreak - 1 : nBreak;
-        WrapParagraph(PrintableText(strText.substr(nStart, nEnd - nStart)), bRightAlign, pInfo,
-                      bIndent);
-        nStart = nBreak + 1;
+    for (const SWrapLine& line : wrapped.vecLines) {
+        std::string strLine;
+        AppendLine(strLine, wrapped, line);
+        pInfo->vecLines.push_back(std::move(strLine));
     }
     pInfo->nLineCount = static_cast<int>(pInfo->vecLines.size());
 }
 
-void CPrintBase::WrapParagraph(const std::string& strText, int bRightAlign, PrintDataInfo* pInfo,
-                               int bIndent)
-{
-    const int nLineWidth = pInfo->nWidth;
-    const bool bIndentOn = bIndent == 1;
-
-    int nRemaining = static_cast<int>(strText.size());
-    int nPos = 0;
-    bool bFirst = true;
-    do {
-        std::string strLine;
-        if (nRemaining > nLineWidth) {
-            int nTake = nLineWidth;
-            if (!bFirst && bIndentOn) {
-                strLine = kIndent;
-                nTake -= kIndentWidth;
-            }
-            bFirst = false;
-            nTake = TakeBytes(strText, nPos, nTake);
-            strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nTake));
-            nPos += nTake;
-            nRemaining -= nTake;
-            pInfo->vecLines.push_back(std::move(strLine));
-            continue;
-        }
-        if (!bFirst && bIndentOn) {
-            strLine = kIndent;
-            if (nRemaining + kIndentWidth > nLineWidth) {
-                // The rest fits the width but not after the indent: one more
-                // full line, then the loop takes what is left.
-                const int nTake = TakeBytes(strText, nPos, nLineWidth - kIndentWidth);
-                strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nTake));
-                nPos += nTake;
-                nRemaining -= nTake;
-                pInfo->vecLines.push_back(std::move(strLine));
-                continue;
-            }
-        }
-        bFirst = false;
-        strLine.append(strText, static_cast<size_t>(nPos), static_cast<size_t>(nRemaining));
-        nPos += nRemaining;
-        nRemaining = 0;
-        if (bRightAlign == 1) {
-            const int nBlanks = nLineWidth - static_cast<int>(strLine.size());
-            if (nBlanks > 0) {
-                strLine.insert(0, static_cast<size_t>(nBlanks), ' ');
-            }
-        }
-        pInfo->vecLines.push_back(std::move(strLine));
-    } while (nRemaining > 0);
-}
-
 std::string CPrintBase::PrintableText(const std::string& strText)
 {
-    auto isTrail = [](unsigned char ch) {
-        return (ch >= 0x41 && ch <= 0x5A) || (ch >= 0x61 && ch <= 0x7A) ||
-               (ch >= 0x81 && ch <= 0xFE);
-    };
     std::string strOut;
-    strOut.reserve(strText.size());
-    for (size_t i = 0; i < strText.size(); ++i) {
-        const unsigned char ch = static_cast<unsigned char>(strText[i]);
-        if (IsLeadByte(strText[i])) {
-            if (i + 1 < strText.size() && isTrail(static_cast<unsigned char>(strText[i + 1]))) {
-                strOut += strText[i];
-                strOut += strText[++i];
-            }
-        } else if (ch < 0x20 || ch == 0x7F) {
-            strOut += ' ';
-        } else {
-            strOut += strText[i];
-        }
-    }
+    AppendPrintable(strOut, strText);
     return strOut;
 }
 
@@ -355,13 +465,7 @@ int CPrintBase::IsCheckChar2ByteFirstChar(const std::string& strText, int nStart
     if (nEnd <= nStart) {
         return 0;
     }
-    int nCount = 0;
-    for (int i = nStart; i < nEnd;) {
-        const int nStep = IsLeadByte(strText[static_cast<size_t>(i)]) ? 2 : 1;
-        i += nStep;
-        nCount += nStep;
-    }
-    return nCount > nEnd - nStart ? 1 : 0;
+    return EndsInsideChar(strText, nStart, nEnd) ? 1 : 0;
 }
 
 int CPrintBase::GetEnumServiceType(const std::string& strServiceType,

@@ -250,7 +250,4 @@ private:
     static void AddMenuOption(const Json::Value& option, size_t nIndex,
                               std::vector<PrintOptionInfo>& vecRecords,
                               std::vector<std::string>& vecGroups);
-    // The wrap of one line of text (no line breaks in it), appended to pInfo.
-    static void WrapParagraph(const std::string& strText, int bRightAlign, PrintDataInfo* pInfo,
-                              int bIndent);
 };

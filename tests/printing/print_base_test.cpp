@@ -123,6 +123,17 @@ TEST(PrintBaseWrapTest, LinesOfTheWrap)
         {"CR LF ends a line", 10, "AB\r\nCDEFGHIJKLMN", 0, 0, 0, {"AB", "CDEFGHIJKL", "MN"}, 10},
         {"LF alone ends a line", 4, "A\n가나다", 0, 0, 0, {"A", "가나", "다"}, 4},
         {"an empty line between breaks stays", 5, "A\r\n\r\nB", 0, 0, 0, {"A", "", "B"}, 5},
+        // A width below one (double width at 1) still moves on by whole
+        // characters, and an empty line of text gives nothing of the next.
+        {"width below one: a character per line, empty lines stay empty",
+         -1,
+         "\nA가\r\n",
+         0,
+         1,
+         0,
+         {"", "A", "    가", ""},
+         -1},
+        {"double width at one column", 1, "AB", 0, 0, PRINT_MODE_DOUBLE_WIDTH, {"A", "B"}, 0},
         {"each line of a right-aligned text is aligned",
          4,
          "A\r\nBC",
