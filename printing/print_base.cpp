@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iterator>
 #include <string_view>
@@ -268,6 +269,37 @@ const char* FindWord(const SWord* pTable, size_t nCount, const std::string& strC
         }
     }
     return nullptr;
+}
+
+// A member of a parsed option as CjsonCtrl::RootMember reads it (text:
+// null "", a string, a boolean "true"/"false", anything else refused with
+// the JSON layer's error; whole number: asInt in decimal). An option is
+// nearly always an object, whose member is found once in place; any other
+// value goes through RootMember itself, for its log line and refusals.
+std::string OptionMember(const Json::Value& option, const char* pszKey, int nValType)
+{
+    if (!option.isObject()) {
+        return CjsonCtrl::RootMember(option, pszKey, nValType);
+    }
+    const Json::Value* pValue = option.find(pszKey, pszKey + std::strlen(pszKey));
+    const Json::Value& value = pValue != nullptr ? *pValue : Json::Value::nullSingleton();
+    if (nValType == JSON_VAL_INT) {
+        return std::to_string(value.asInt());
+    }
+    switch (value.type()) {
+    case Json::nullValue:
+        return std::string();
+    case Json::stringValue: {
+        const char* pBegin = nullptr;
+        const char* pEnd = nullptr;
+        value.getString(&pBegin, &pEnd);
+        return std::string(pBegin, pEnd);
+    }
+    case Json::booleanValue:
+        return value.asBool() ? "true" : "false";
+    default:
+        throw Json::LogicError("Type is not convertible to string");
+    }
 }
 
 } // namespace
@@ -729,10 +761,10 @@ void CPrintBase::AddMenuOption(const Json::Value& option, size_t nIndex,
 {
     PrintOptionInfo record;
     try {
-        record.strName = CjsonCtrl::RootMember(option, "name", JSON_VAL_STRING);
-        record.strCnt = CjsonCtrl::RootMember(option, "cnt", JSON_VAL_INT);
-        record.strTotAmt = CjsonCtrl::RootMember(option, "totAmt", JSON_VAL_INT);
-        record.strGroupName = CjsonCtrl::RootMember(option, "groupName", JSON_VAL_STRING);
+        record.strName = OptionMember(option, "name", JSON_VAL_STRING);
+        record.strCnt = OptionMember(option, "cnt", JSON_VAL_INT);
+        record.strTotAmt = OptionMember(option, "totAmt", JSON_VAL_INT);
+        record.strGroupName = OptionMember(option, "groupName", JSON_VAL_STRING);
     } catch (const std::exception& e) {
         LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Options Index [%d]",
                   "CPrintBase::GetMenuOptionsInfo", e.what(), static_cast<int>(nIndex));

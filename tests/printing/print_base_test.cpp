@@ -1,6 +1,7 @@
 // The document base: the byte-column wrap and columns down to the bytes sent,
 // the SetPrintData checks, and the words made of an order's coded values.
 #include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
 #include "printing/documents/print_order_sheet.h"
 #include "printing/documents/print_payment.h"
 #include "printing/documents/print_payment_delivery.h"
@@ -685,6 +686,62 @@ TEST(PrintBaseOptionsTest, RecordsInOrderAndGroupsOfFirstAppearance)
     }
     EXPECT_EQ(vecGroups, (std::vector<std::string>{"추가 선택", "OPTION_GROUP_NAME_EMPTY", "사이즈",
                                                    "사이즈 "}));
+}
+
+// A parsed option gives the record, or the refusal, that the JSON layer's
+// own member reads give, whatever the types of its members.
+TEST(PrintBaseOptionsTest, ParsedOptionsReadAsTheJsonLayerReadsThem)
+{
+    const char* const pszOptions[] = {
+        R"({"name":"샷 추가","cnt":2,"totAmt":1000,"groupName":"추가 선택"})",
+        R"({"name":null,"cnt":null,"totAmt":-5,"groupName":true})",
+        R"({"name":false,"cnt":2147483647,"totAmt":-2147483648})",
+        R"({"name":"a","cnt":1.9,"totAmt":-0.5,"groupName":""})",
+        R"({"name":"a","cnt":2147483648})",
+        R"({"name":"a","cnt":1e300})",
+        R"({"name":"a","cnt":"3"})",
+        R"({"name":"a","cnt":true,"totAmt":false})",
+        R"({"name":5,"cnt":1})",
+        R"({"name":[],"cnt":1})",
+        R"({"name":"a","cnt":{}})",
+        R"({"name":"a","groupName":7})",
+        R"({})",
+        R"(null)",
+        R"(7)",
+        R"("text")",
+        R"([1,2])",
+    };
+    Json::Value options(Json::arrayValue);
+    std::vector<std::string> vecExpected;
+    for (const char* pszOption : pszOptions) {
+        CjsonCtrl json;
+        ASSERT_TRUE(json.SetRecvDataLocal(pszOption, 0, 0)) << pszOption;
+        const Json::Value option = json.TakeRoot();
+        options.append(option);
+        std::string strRecord;
+        try {
+            for (const auto& [pszKey, nType] :
+                 {std::pair{"name", JSON_VAL_STRING}, std::pair{"cnt", JSON_VAL_INT},
+                  std::pair{"totAmt", JSON_VAL_INT}, std::pair{"groupName", JSON_VAL_STRING}}) {
+                strRecord += CjsonCtrl::RootMember(option, pszKey, nType) + "|";
+            }
+        } catch (const std::exception&) {
+            continue; // the option is dropped
+        }
+        vecExpected.push_back(strRecord);
+    }
+    std::vector<PrintOptionInfo> vecRecords;
+    std::vector<std::string> vecGroups;
+    CPrintBase::GetMenuOptionsInfo(options, vecRecords, vecGroups);
+    std::vector<std::string> vecActual;
+    for (const PrintOptionInfo& record : vecRecords) {
+        const std::string strGroup =
+            record.strGroupName == CPrintBase::OPTION_GROUP_NAME_EMPTY ? "" : record.strGroupName;
+        vecActual.push_back(record.strName + "|" + record.strCnt + "|" + record.strTotAmt + "|" +
+                            strGroup + "|");
+    }
+    EXPECT_EQ(vecActual, vecExpected);
+    EXPECT_GE(vecExpected.size(), 5u);
 }
 
 // What a printer would make of a document's bytes: "" when every line is
