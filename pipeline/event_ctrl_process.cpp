@@ -7,6 +7,7 @@
 #include "foundation/simple_log.h"
 #include "foundation/wait.h"
 #include "foundation/window_sink.h"
+#include "pipeline/file_sync_worker.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "platform/program_folder.h"
 #include "printing/print_base.h"
@@ -131,11 +132,44 @@ CEventCtrlProcess::~CEventCtrlProcess()
 {
     // The worker's handler uses this object; it must be gone first.
     StopWorker();
+    // Every number handed out is on the disk (or its sync failure logged)
+    // before the program ends.
+    if (m_pConfigSync) {
+        m_pConfigSync->Stop();
+    }
 }
 
 int CEventCtrlProcess::StartCtrlProcess()
 {
+    if (!m_pConfigSync) {
+        ConfigSync fnSync = m_fnConfigSync;
+        if (!fnSync) {
+            CPrinterSetting* pSetting = &m_Setting;
+            fnSync = [pSetting] { return pSetting->SyncConfigFile() == 1; };
+        }
+        m_pConfigSync = std::make_shared<CFileSyncWorker>(std::move(fnSync));
+    }
     return StartWorkerThread("CEventCtrlProcess::StartCtrlProcess");
+}
+
+void CEventCtrlProcess::SetConfigSync(ConfigSync fnSync)
+{
+    m_fnConfigSync = std::move(fnSync);
+}
+
+bool CEventCtrlProcess::DrainConfigSync(int nTimeoutMs)
+{
+    return !m_pConfigSync || m_pConfigSync->Drain(nTimeoutMs);
+}
+
+int CEventCtrlProcess::ConfigSyncFailures() const
+{
+    return m_pConfigSync ? m_pConfigSync->Failures() : 0;
+}
+
+uint64_t CEventCtrlProcess::ConfigSyncRuns() const
+{
+    return m_pConfigSync ? m_pConfigSync->SyncRuns() : 0;
 }
 
 void CEventCtrlProcess::SetEventObserver(EventObserver fnObserver)
@@ -162,8 +196,11 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
     }
     // An accept's new numbers are in Config.ini before the agent hears of
     // them (see AnswerOrderEvent); syncing that write to the disk (two
-    // fsyncs) waits until the orders are in the print queue, so printing
-    // does not wait for the disk. The next event is taken only after it.
+    // fsyncs) is handed to the sync thread once the orders are in the print
+    // queue, so neither printing nor the next event waits for the disk. A
+    // sync under way when more numbers are written is followed by one more
+    // for all of them.
+    std::shared_ptr<CFileSyncWorker> pSync = m_pConfigSync;
     std::string strEventData = strData;
     m_bDeferNumberSync = true;
     m_bNumberWritten = false;
@@ -178,7 +215,11 @@ void CEventCtrlProcess::HandleQueueData(int nEventType, const std::string& strDa
         }
     }
     if (m_bNumberWritten) {
-        m_Setting.SyncConfigFile();
+        if (pSync) {
+            pSync->RequestSync();
+        } else {
+            m_Setting.SyncConfigFile();
+        }
     }
     if (m_fnObserver) {
         m_fnObserver(nEventType, nResult, bForwarded);

@@ -7,8 +7,10 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
+class CFileSyncWorker;
 class CNubeqDllMngr;
 class CPrinterSetting;
 class CToastCtrlProcess;
@@ -67,6 +69,19 @@ public:
     // (each logged and reported); the number in memory counts on.
     int WaitNoSaveFailures() const;
 
+    // How the worker syncs Config.ini after number writes (default the
+    // settings store's SyncConfigFile); false when the sync failed, logged
+    // by the function. Set before the worker starts (tests hold the sync).
+    using ConfigSync = std::function<bool()>;
+    void SetConfigSync(ConfigSync fnSync);
+    // Waits until every number written so far is synced, or its sync has
+    // failed (logged), at most nTimeoutMs (negative: no limit). False on
+    // time-out. For an exit that cannot wait for the destructor.
+    bool DrainConfigSync(int nTimeoutMs);
+    // Syncs of Config.ini that failed, and syncs run so far.
+    int ConfigSyncFailures() const;
+    uint64_t ConfigSyncRuns() const;
+
 protected:
     void WorkerThreadMain() override;
     void HandleQueueData(int nEventType, const std::string& strData) override;
@@ -83,9 +98,14 @@ private:
     CNubeqDllMngr& m_Agent;
     CPrinterSetting& m_Setting;
     EventObserver m_fnObserver;
-    // Worker thread only: the sync of an accept's number write comes after
-    // the push; whether a write is waiting for it.
+    ConfigSync m_fnConfigSync;
+    // Worker thread only: the sync of an accept's number write is left to
+    // m_pConfigSync; whether a write is waiting for it.
     bool m_bDeferNumberSync = false;
     bool m_bNumberWritten = false;
+    // Syncs the numbers written by the worker in the background, once for
+    // all writes since the last sync. Made when the worker starts; drained
+    // at the stop.
+    std::shared_ptr<CFileSyncWorker> m_pConfigSync;
     std::atomic<int> m_nWaitNoSaveFailures{0};
 };

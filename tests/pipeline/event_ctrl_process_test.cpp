@@ -576,4 +576,71 @@ TEST_F(EventCtrlProcessTest, WaitNumberThatCannotBeSavedIsReportedAndCountsOn)
     m_pEvent.reset();
 }
 
+// A burst of accepts while Config.ini's sync is held (a slow disk): every
+// accept is answered with its number already renamed into the file, none
+// waits for the sync, and one sync after the held one covers them all. The
+// stop drains it, so the program ends with the last number synced.
+TEST_F(EventCtrlProcessTest, BurstOfAcceptsNeverWaitsForTheSync)
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    bool bHold = true;
+    int nEntered = 0;
+    std::vector<std::string> vecSynced; // LastNo in the file at each sync
+    const std::string strConfig = m_Folder.File("Config.ini");
+    m_pEvent->SetConfigSync([&] {
+        std::unique_lock<std::mutex> guard(lock);
+        ++nEntered;
+        changed.notify_all();
+        changed.wait(guard, [&] { return !bHold; });
+        vecSynced.push_back(IniGetString("ORDER", "LastNo", "", strConfig.c_str()));
+        return m_Setting.SyncConfigFile() == 1;
+    });
+    ASSERT_EQ(0, m_pEvent->StartCtrlProcess());
+    for (const char* pszNo : {"B1", "B2", "B3", "B4", "B5"}) {
+        ASSERT_EQ(1, m_pEvent->PushQueueCtrlData(36001, Orders({{pszNo}})));
+    }
+    {
+        // A worker that waited for the held sync would never get here.
+        std::unique_lock<std::mutex> guard(m_Lock);
+        ASSERT_TRUE(m_Done.wait_for(guard, std::chrono::seconds(10),
+                                    [&] { return m_vecResults.size() == 5; }))
+            << m_vecResults.size() << " of 5 accepts handled";
+        EXPECT_EQ(std::vector<int>(5, EVENT_RESULT_PRINT), m_vecResults);
+    }
+    // All answered and in the file while the first sync is still held.
+    EXPECT_EQ("16", ParseJson(SentData().back().second)[0]["waitNo"].asString());
+    EXPECT_EQ("17", IniGetString("ORDER", "LastNo", "", strConfig.c_str()));
+    EXPECT_EQ(5u, Forwarded().size());
+    EXPECT_EQ(0u, m_pEvent->ConfigSyncRuns());
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        bHold = false;
+        changed.notify_all();
+    }
+    m_pEvent.reset();
+    ASSERT_FALSE(vecSynced.empty());
+    EXPECT_LE(vecSynced.size(), 2u);
+    EXPECT_EQ("17", vecSynced.back());
+    EXPECT_EQ(m_Folder.ReadCurrentLog().find("Sync Fail"), std::string::npos);
+}
+
+// A sync that fails (Config.ini gone before it ran) is logged as before
+// and counted; the accept itself was answered and printed.
+TEST_F(EventCtrlProcessTest, FailedSyncOfTheNumberIsLogged)
+{
+    const std::string strConfig = m_Folder.File("Config.ini");
+    m_pEvent->SetConfigSync([&] {
+        std::filesystem::remove(strConfig);
+        return m_Setting.SyncConfigFile() == 1;
+    });
+    EXPECT_EQ(0, Run(36001, Orders({{"F1"}})));
+    EXPECT_EQ(1u, Forwarded().size());
+    ASSERT_TRUE(m_pEvent->DrainConfigSync(-1));
+    EXPECT_EQ(1, m_pEvent->ConfigSyncFailures());
+    EXPECT_NE(m_Folder.ReadCurrentLog().find(
+                  "[ERROR] [CPrinterSetting::SyncConfigFile] Sync Fail [" + strConfig + "]"),
+              std::string::npos);
+}
+
 } // namespace
