@@ -50,25 +50,29 @@ std::string MemberText(const Json::Value& object, const char* pszKey)
     return "";
 }
 
-// The texts of the root array's elements; false when strData does not parse.
-bool OrderTexts(const std::string& strData, std::vector<std::string>& vecOrders)
+// The event's orders, parsed once: the elements of the root array (the
+// member values of a root object); false when strData does not parse. The
+// orders are read from these values, not from texts of them parsed again:
+// a styled text parses back to an equal value, so the answers, the printed
+// texts and the log lines are the same.
+bool ParseOrders(const std::string& strData, std::vector<Json::Value>& vecOrders)
 {
     CjsonCtrl json;
     if (!json.SetRecvDataLocal(strData, 0, 0)) {
         return false;
     }
-    json.JsonValue("", "", JSON_TYPE_LIST_TREE, JSON_VAL_STRING);
-    json.GetArray(vecOrders);
-    return true;
-}
-
-bool ParseOrder(const std::string& strText, Json::Value& order)
-{
-    CjsonCtrl json;
-    if (!json.SetRecvDataLocal(strText, 0, 0) || !json.Root().isObject()) {
-        return false;
+    const Json::Value& root = json.Root();
+    if (!root.isArray() && !root.isObject()) {
+        // No orders; read as a list all the same for the log line of a
+        // scalar document.
+        json.JsonValue("", "", JSON_TYPE_LIST_TREE, JSON_VAL_STRING);
+        return true;
     }
-    order = json.Root();
+    Json::Value taken = json.TakeRoot();
+    vecOrders.reserve(taken.size());
+    for (Json::Value& element : taken) {
+        vecOrders.push_back(std::move(element));
+    }
     return true;
 }
 
@@ -416,8 +420,8 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
                                               int nCurrentWaitNo, int& nOrderCount,
                                               const std::string& strStatus, int& nOutsideApp)
 {
-    std::vector<std::string> vecOrders;
-    if (!OrderTexts(strData, vecOrders)) {
+    std::vector<Json::Value> vecOrders;
+    if (!ParseOrders(strData, vecOrders)) {
         LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, RecvData [%s]", kMakeSend,
                   strData.c_str());
         return 0;
@@ -427,15 +431,15 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
     Json::Value results(Json::arrayValue);
     // What is printed after an accept: every order read, renumbered or as
     // received (an order with its own number, a delivery order), in order.
-    std::vector<std::string> vecPrinted;
+    Json::Value printed(Json::arrayValue);
     bool bRenumbered = false;
     bool bUnchanged = false;
     for (size_t i = 0; i < nCount; ++i) {
-        Json::Value order;
-        if (!ParseOrder(vecOrders[i], order)) {
+        Json::Value& order = vecOrders[i];
+        if (!order.isObject()) {
             LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, Index [%d:%d], RecvData [%s]",
                       kMakeSend, static_cast<int>(i), static_cast<int>(nCount),
-                      vecOrders[i].c_str());
+                      CjsonCtrl::StyledText(order).c_str());
             continue;
         }
         Json::Value result(Json::objectValue);
@@ -462,24 +466,25 @@ int CEventCtrlProcess::MakeSendJsonDataFormat(std::string& strResult, std::strin
             result["status"] = strStatus;
             result["waitNo"] = strWaitNo;
             ++nOrderCount;
+            if (IsOutsideApp(MemberText(order, "sourceType"))) {
+                nOutsideApp = 1;
+            }
             if (!bDelivery && (strOwnWaitNo.empty() || strOwnWaitNo == "null")) {
-                Json::Value renumbered = order;
-                renumbered["waitNo"] = strWaitNo;
-                vecPrinted.push_back(CjsonCtrl::StyledText(renumbered));
+                order["waitNo"] = strWaitNo;
                 bRenumbered = true;
             } else {
-                vecPrinted.push_back(vecOrders[i]);
                 bUnchanged = true;
             }
+            printed.append(std::move(order));
         }
         results.append(result);
-        if (IsOutsideApp(MemberText(order, "sourceType"))) {
+        if (bCompleted && IsOutsideApp(MemberText(order, "sourceType"))) {
             nOutsideApp = 1;
         }
     }
     if (!bCompleted) {
         if (bRenumbered) {
-            strData = CjsonCtrl::MakeJsonArray(vecPrinted);
+            strData = CjsonCtrl::StyledText(printed);
         } else if (!bUnchanged) {
             LOG_PRINT(LOG_WARN, "[%s] Update WaitNo Fail...", kMakeSend);
         }
@@ -496,19 +501,19 @@ bool CEventCtrlProcess::IsOutsideApp(const std::string& strSourceType)
 
 bool CEventCtrlProcess::IsIncludeHookingOrder(const std::string& strData)
 {
-    std::vector<std::string> vecOrders;
-    if (!OrderTexts(strData, vecOrders)) {
+    std::vector<Json::Value> vecOrders;
+    if (!ParseOrders(strData, vecOrders)) {
         LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, RecvData [%s]", kHooking,
                   strData.c_str());
         return false;
     }
     const size_t nCount = vecOrders.size();
     for (size_t i = 0; i < nCount; ++i) {
-        Json::Value order;
-        if (!ParseOrder(vecOrders[i], order)) {
+        const Json::Value& order = vecOrders[i];
+        if (!order.isObject()) {
             LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal Fail, Index [%d:%d], RecvData [%s]",
                       kHooking, static_cast<int>(i), static_cast<int>(nCount),
-                      vecOrders[i].c_str());
+                      CjsonCtrl::StyledText(order).c_str());
             continue;
         }
         if (IsOutsideApp(MemberText(order, "sourceType"))) {
