@@ -271,17 +271,12 @@ const char* FindWord(const SWord* pTable, size_t nCount, const std::string& strC
     return nullptr;
 }
 
-// A member of a parsed option as CjsonCtrl::RootMember reads it (text:
-// null "", a string, a boolean "true"/"false", anything else refused with
-// the JSON layer's error; whole number: asInt in decimal). An option is
-// nearly always an object, whose member is found once in place; any other
-// value goes through RootMember itself, for its log line and refusals.
-std::string OptionMember(const Json::Value& option, const char* pszKey, int nValType)
+// A member of a parsed option object as CjsonCtrl::RootMember reads it
+// (pValue null when missing). Text: null "", a string, a boolean
+// "true"/"false", anything else refused with the JSON layer's error; whole
+// number: asInt in decimal.
+std::string OptionMemberText(const Json::Value* pValue, int nValType)
 {
-    if (!option.isObject()) {
-        return CjsonCtrl::RootMember(option, pszKey, nValType);
-    }
-    const Json::Value* pValue = option.find(pszKey, pszKey + std::strlen(pszKey));
     const Json::Value& value = pValue != nullptr ? *pValue : Json::Value::nullSingleton();
     if (nValType == JSON_VAL_INT) {
         return std::to_string(value.asInt());
@@ -300,6 +295,43 @@ std::string OptionMember(const Json::Value& option, const char* pszKey, int nVal
     default:
         throw Json::LogicError("Type is not convertible to string");
     }
+}
+
+// The record of one parsed option, its members read (and refused) in the
+// order name, cnt, totAmt, groupName. An option is nearly always an object,
+// whose members are found in one walk; any other value goes through
+// RootMember itself, for its log line and refusals.
+void ReadOptionRecord(const Json::Value& option, PrintOptionInfo& record)
+{
+    if (!option.isObject()) {
+        record.strName = CjsonCtrl::RootMember(option, "name", JSON_VAL_STRING);
+        record.strCnt = CjsonCtrl::RootMember(option, "cnt", JSON_VAL_INT);
+        record.strTotAmt = CjsonCtrl::RootMember(option, "totAmt", JSON_VAL_INT);
+        record.strGroupName = CjsonCtrl::RootMember(option, "groupName", JSON_VAL_STRING);
+        return;
+    }
+    const Json::Value* pName = nullptr;
+    const Json::Value* pCnt = nullptr;
+    const Json::Value* pTotAmt = nullptr;
+    const Json::Value* pGroupName = nullptr;
+    for (auto it = option.begin(); it != option.end(); ++it) {
+        const char* pEnd = nullptr;
+        const char* pBegin = it.memberName(&pEnd);
+        const std::string_view key(pBegin, static_cast<size_t>(pEnd - pBegin));
+        if (key == "name") {
+            pName = &*it;
+        } else if (key == "cnt") {
+            pCnt = &*it;
+        } else if (key == "totAmt") {
+            pTotAmt = &*it;
+        } else if (key == "groupName") {
+            pGroupName = &*it;
+        }
+    }
+    record.strName = OptionMemberText(pName, JSON_VAL_STRING);
+    record.strCnt = OptionMemberText(pCnt, JSON_VAL_INT);
+    record.strTotAmt = OptionMemberText(pTotAmt, JSON_VAL_INT);
+    record.strGroupName = OptionMemberText(pGroupName, JSON_VAL_STRING);
 }
 
 } // namespace
@@ -368,7 +400,8 @@ int CPrintBase::Printer_PrintMsg(int nWidth, const std::string& strText, int nAl
         AppendLine(strJoined, wrapped, wrapped.vecLines[i]);
     }
     if (m_pPrinter != nullptr) {
-        m_pPrinter->Printer_Send_Msg(strJoined.c_str(), nLineFeed, nMode,
+        // The wrap leaves no NUL byte (a control byte prints as a blank).
+        m_pPrinter->Printer_Send_Msg(strJoined.data(), strJoined.size(), nLineFeed, nMode,
                                      nAlign == PRINT_ALIGN_CENTER ? 1 : 0);
     }
     ReleaseLargeBuffers(buffers);
@@ -454,7 +487,7 @@ int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
         }
     }
     if (m_pPrinter != nullptr) {
-        m_pPrinter->Printer_Send_Msg(strRows.c_str(), 1, nMode, 0);
+        m_pPrinter->Printer_Send_Msg(strRows.data(), strRows.size(), 1, nMode, 0);
     }
     ReleaseLargeBuffers(buffers);
     return E_LAYOUT_OK;
@@ -572,7 +605,7 @@ std::string CPrintBase::GetPrintChannelType()
 std::string CPrintBase::GetPrintPayTime()
 {
     PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintPayTime");
-    const std::string strPayTime = m_pPrintData->GetPayTime();
+    const std::string& strPayTime = m_pPrintData->GetPayTime();
     if (strPayTime == "IN_ADVANCE") {
         return "선결제";
     }
@@ -611,16 +644,16 @@ std::string CPrintBase::GetPrintTelNo()
 std::string CPrintBase::GetPrintSafeTelNo()
 {
     PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintSafeTelNo");
-    const std::string strSafeTelNo = m_pPrintData->GetSafeTelNo();
+    const std::string& strSafeTelNo = m_pPrintData->GetSafeTelNo();
     return strSafeTelNo.empty() ? GetPrintTelNo() : FormatPhone(strSafeTelNo);
 }
 
 std::string CPrintBase::GetPrintCustomerInfo()
 {
     PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintCustomerInfo");
-    const std::string strWaitNo = m_pPrintData->GetWaitNo();
-    const std::string strSafeTelNo = m_pPrintData->GetSafeTelNo();
-    const std::string strTelNo = m_pPrintData->GetTelNo();
+    const std::string& strWaitNo = m_pPrintData->GetWaitNo();
+    const std::string& strSafeTelNo = m_pPrintData->GetSafeTelNo();
+    const std::string& strTelNo = m_pPrintData->GetTelNo();
     if (m_pPrintData->GetChannelType() == "COUPANG" && !strWaitNo.empty()) {
         return strWaitNo;
     }
@@ -639,7 +672,7 @@ std::string CPrintBase::GetPrintCustomerInfo()
 std::string CPrintBase::GetPrintOrderTime()
 {
     PRINT_BASE_REQUIRE_DATA("CPrintBase::GetPrintOrderTime");
-    const std::string strNo = m_pPrintData->GetNo();
+    const std::string& strNo = m_pPrintData->GetNo();
     if (strNo.size() < 15) {
         LOG_PRINT(LOG_ERROR, "[%s] No 길이 [%s] 오류... ", "CPrintBase::GetPrintOrderTime",
                   strNo.c_str());
@@ -761,10 +794,7 @@ void CPrintBase::AddMenuOption(const Json::Value& option, size_t nIndex,
 {
     PrintOptionInfo record;
     try {
-        record.strName = OptionMember(option, "name", JSON_VAL_STRING);
-        record.strCnt = OptionMember(option, "cnt", JSON_VAL_INT);
-        record.strTotAmt = OptionMember(option, "totAmt", JSON_VAL_INT);
-        record.strGroupName = OptionMember(option, "groupName", JSON_VAL_STRING);
+        ReadOptionRecord(option, record);
     } catch (const std::exception& e) {
         LOG_PRINT(LOG_ERROR, "[%s] Json Exception [%s] Options Index [%d]",
                   "CPrintBase::GetMenuOptionsInfo", e.what(), static_cast<int>(nIndex));

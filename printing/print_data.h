@@ -34,47 +34,47 @@ public:
     int IsSetJsonData() const { return m_bSetJsonData; }
 
     // Shop data.
-    std::string GetStoreAddr() const { return m_strStoreAddr; }
-    std::string GetStoreName() const { return m_strStoreName; }
-    std::string GetBossNM() const { return m_strBossNM; }
-    std::string GetBizNo() const { return m_strBizNo; }
-    std::string GetStoreTel() const { return m_strStoreTel; }
+    const std::string& GetStoreAddr() const { return m_strStoreAddr; }
+    const std::string& GetStoreName() const { return m_strStoreName; }
+    const std::string& GetBossNM() const { return m_strBossNM; }
+    const std::string& GetBizNo() const { return m_strBizNo; }
+    const std::string& GetStoreTel() const { return m_strStoreTel; }
     // Origin-of-ingredients notice, lines separated by CR LF; empty unless
     // the store's PrintOrigin is 1.
-    std::string GetCOA() const { return m_strCOA; }
+    const std::string& GetCOA() const { return m_strCOA; }
 
     // Order members, as received (amounts as decimal text, "0" when absent).
-    std::string GetYmd() const { return m_strYmd; }
-    std::string GetHms() const { return m_strHms; }
-    std::string GetServiceType() const { return m_strServiceType; }
-    std::string GetSubServiceType() const { return m_strSubServiceType; }
-    std::string GetReserveFlag() const { return m_strReserveFlag; }
-    std::string GetNickname() const { return m_strNickname; }
-    std::string GetTelNo() const { return m_strTelNo; }
-    std::string GetSafeTelNo() const { return m_strSafeTelNo; }
-    std::string GetNo() const { return m_strNo; }
-    std::string GetDesc() const { return m_strDesc; }
-    std::string GetWaitNo() const { return m_strWaitNo; }
-    std::string GetTableNo() const { return m_strTableNo; }
-    std::string GetPackingWords() const { return m_strPackingWords; }
-    std::string GetPickupTime() const { return m_strPickupTime; }
-    std::string GetPayTime() const { return m_strPayTime; }
-    std::string GetDeferPayType() const { return m_strDeferPayType; }
-    std::string GetReqMemo() const { return m_strReqMemo; }
-    std::string GetDeliveryMemo() const { return m_strDeliveryMemo; }
-    std::string GetAddr() const { return m_strAddr; }
-    std::string GetAddrDetail() const { return m_strAddrDetail; }
-    std::string GetRoadAddr() const { return m_strRoadAddr; }
-    std::string GetRoadAddrDetail() const { return m_strRoadAddrDetail; }
-    std::string GetDeliveryTime() const { return m_strDeliveryTime; }
-    std::string GetDeliveryTelNo() const { return m_strDeliveryTelNo; }
-    std::string GetSourceType() const { return m_strSourceType; }
-    std::string GetSourceTypeName() const { return m_strSourceTypeName; }
-    std::string GetChannelType() const { return m_strChannelType; }
-    std::string GetAmt() const { return m_strAmt; }
-    std::string GetDeliveryAmt() const { return m_strDeliveryAmt; }
-    std::string GetDiscountAmt() const { return m_strDiscountAmt; }
-    std::string GetPayAmt() const { return m_strPayAmt; }
+    const std::string& GetYmd() const { return m_strYmd; }
+    const std::string& GetHms() const { return m_strHms; }
+    const std::string& GetServiceType() const { return m_strServiceType; }
+    const std::string& GetSubServiceType() const { return m_strSubServiceType; }
+    const std::string& GetReserveFlag() const { return m_strReserveFlag; }
+    const std::string& GetNickname() const { return m_strNickname; }
+    const std::string& GetTelNo() const { return m_strTelNo; }
+    const std::string& GetSafeTelNo() const { return m_strSafeTelNo; }
+    const std::string& GetNo() const { return m_strNo; }
+    const std::string& GetDesc() const { return m_strDesc; }
+    const std::string& GetWaitNo() const { return m_strWaitNo; }
+    const std::string& GetTableNo() const { return m_strTableNo; }
+    const std::string& GetPackingWords() const { return m_strPackingWords; }
+    const std::string& GetPickupTime() const { return m_strPickupTime; }
+    const std::string& GetPayTime() const { return m_strPayTime; }
+    const std::string& GetDeferPayType() const { return m_strDeferPayType; }
+    const std::string& GetReqMemo() const { return m_strReqMemo; }
+    const std::string& GetDeliveryMemo() const { return m_strDeliveryMemo; }
+    const std::string& GetAddr() const { return m_strAddr; }
+    const std::string& GetAddrDetail() const { return m_strAddrDetail; }
+    const std::string& GetRoadAddr() const { return m_strRoadAddr; }
+    const std::string& GetRoadAddrDetail() const { return m_strRoadAddrDetail; }
+    const std::string& GetDeliveryTime() const { return m_strDeliveryTime; }
+    const std::string& GetDeliveryTelNo() const { return m_strDeliveryTelNo; }
+    const std::string& GetSourceType() const { return m_strSourceType; }
+    const std::string& GetSourceTypeName() const { return m_strSourceTypeName; }
+    const std::string& GetChannelType() const { return m_strChannelType; }
+    const std::string& GetAmt() const { return m_strAmt; }
+    const std::string& GetDeliveryAmt() const { return m_strDeliveryAmt; }
+    const std::string& GetDiscountAmt() const { return m_strDiscountAmt; }
+    const std::string& GetPayAmt() const { return m_strPayAmt; }
 
     // The elements of the order's menus / discounts as parsed, in order:
     // what the documents read, so that no document parses JSON text again.

@@ -117,14 +117,22 @@ int CPrinterCommunicate::Printer_Send_Init()
 int CPrinterCommunicate::Printer_Send_Msg(const char* pszText, int nLineFeed, int nMode,
                                           int nJustify)
 {
+    if (pszText == nullptr) {
+        return 9;
+    }
+    return Printer_Send_Msg(pszText, std::strlen(pszText), nLineFeed, nMode, nJustify);
+}
+
+int CPrinterCommunicate::Printer_Send_Msg(const char* pszText, size_t nLength, int nLineFeed,
+                                          int nMode, int nJustify)
+{
     const char* pszTag = "CPrinterCommunicate::Printer_Send_Msg";
-    if (pszText == nullptr || pszText[0] == '\0') {
+    if (pszText == nullptr || nLength == 0) {
         return 9;
     }
     if (!m_pPort) {
         return 9;
     }
-    const size_t nLength = std::strlen(pszText);
     size_t nRemaining = nLength;
     size_t nOffset = 0;
     bool bFirst = true;

@@ -5,6 +5,7 @@
 
 #include "printing/base_port.h"
 
+#include <cstddef>
 #include <memory>
 
 struct PrintInfo;
@@ -49,6 +50,8 @@ public:
     // and its line feeds are not sent (the port refuses them until it is
     // closed, and the job fails at its next checked step).
     int Printer_Send_Msg(const char* pszText, int nLineFeed, int nMode, int nJustify);
+    // The same for a text of known length (no NUL byte in it).
+    int Printer_Send_Msg(const char* pText, size_t nLength, int nLineFeed, int nMode, int nJustify);
     // nCount CR LF (buffered); 7 from 130 on.
     int Printer_Send_LineFeed(int nCount);
     // nCount CR LF (4 when below 1) and ESC i, flushed.

@@ -260,7 +260,7 @@ int CPrintOrderSheet::PrintHead()
         return 1;
     }
 
-    const std::string strPayTime = m_pPrintData->GetPayTime();
+    const std::string& strPayTime = m_pPrintData->GetPayTime();
     if (strPayTime == "ON_TIME") {
         std::string strText = "- 현장결제" + GetPrintParenText(GetPrintPayType()) + " -";
         nResult = Printer_PrintMsg(W, strText, PRINT_ALIGN_CENTER, 3, 0x18);

@@ -242,7 +242,7 @@ int CPrintPaymentBase::PrintOwnerMemoRows(const char* pszTag, int nSite)
 
 int CPrintPaymentBase::PrintOriginNotice(const char* pszTag, int nFeedSite)
 {
-    const std::string strOrigin = m_pPrintData->GetCOA();
+    const std::string& strOrigin = m_pPrintData->GetCOA();
     if (m_pSetting->GetPrintOrigin() != 1 || strOrigin.empty()) {
         return 0;
     }
@@ -285,7 +285,7 @@ std::string CPrintPaymentBase::GetOwnerMemoLabel()
 
 std::string CPrintPaymentBase::GetPayTimeBanner()
 {
-    const std::string strPayTime = m_pPrintData->GetPayTime();
+    const std::string& strPayTime = m_pPrintData->GetPayTime();
     if (strPayTime == "ON_TIME") {
         return "- 현장결제" + GetPrintParenText(GetPrintPayType()) + " -";
     }

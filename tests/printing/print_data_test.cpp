@@ -22,7 +22,7 @@ std::string DataFile(const std::string& strName)
     return strText;
 }
 
-using Getter = std::string (CPrintData::*)() const;
+using Getter = const std::string& (CPrintData::*)() const;
 
 struct SField
 {
