@@ -3,7 +3,13 @@
 // any root), simdjson's DOM parser, and RapidJSON's in-situ-free DOM with
 // comments allowed. Each run parses the text and reads every member once,
 // as an order is read. A parser that refuses the order says so instead of
-// reporting a time: the orders are CP949, not UTF-8.
+// reporting a time: the orders are CP949, not UTF-8. Beside them the
+// program's own paths: the fast reader alone (RapidJSON's SAX reader
+// building Json::Value) and CjsonCtrl's parse (fast reader, jsoncpp when
+// it refuses).
+#include "foundation/json_ctrl.h"
+#include "foundation/json_fast_reader.h"
+
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
@@ -163,3 +169,34 @@ static void BM_JsonParseRapidjson(benchmark::State& state)
     Report(state, strText);
 }
 BENCHMARK(BM_JsonParseRapidjson)->ArgsProduct({{0, 1}, {0, 1}});
+
+static void BM_JsonParseFastReader(benchmark::State& state)
+{
+    const std::string strText = OrderText(state);
+    for (auto _ : state) {
+        Json::Value root;
+        if (!CJsonFastReader::Parse(strText.data(), strText.size(), root)) {
+            state.SkipWithError("the fast reader refused the order");
+            break;
+        }
+        benchmark::DoNotOptimize(Walk(root));
+    }
+    Report(state, strText);
+}
+BENCHMARK(BM_JsonParseFastReader)->ArgsProduct({{0, 1}, {0, 1}});
+
+// As the print worker parses an order (no log line on success).
+static void BM_JsonParseCjsonCtrl(benchmark::State& state)
+{
+    const std::string strText = OrderText(state);
+    for (auto _ : state) {
+        CjsonCtrl json;
+        if (!json.JsonReadData(strText, 0, 0)) {
+            state.SkipWithError("CjsonCtrl refused the order");
+            break;
+        }
+        benchmark::DoNotOptimize(Walk(json.Root()));
+    }
+    Report(state, strText);
+}
+BENCHMARK(BM_JsonParseCjsonCtrl)->ArgsProduct({{0, 1}, {0, 1}});

@@ -168,12 +168,14 @@ private:
         return *m_pMember;
     }
 
+    // Only the payload moves (as in jsoncpp's reader): a whole-value move
+    // also swaps comments and offsets, which a parsed value never has.
     bool Put(Json::Value&& value)
     {
         if (!m_vecOpen.empty() && m_vecOpen.back()->type() == Json::arrayValue) {
             m_vecOpen.back()->append(std::move(value));
         } else {
-            Slot() = std::move(value);
+            Slot().swapPayload(value);
         }
         return true;
     }
@@ -185,7 +187,8 @@ private:
             return false;
         }
         Json::Value& slot = Slot();
-        slot = Json::Value(eType);
+        Json::Value container(eType);
+        slot.swapPayload(container);
         m_vecOpen.push_back(&slot);
         return true;
     }

@@ -1,7 +1,22 @@
 // Styled JSON writer with byte-transparent strings.
 #include "foundation/json_styled_writer.h"
 
+#include <charconv>
 #include <json/writer.h>
+
+namespace {
+
+// Plain decimal digits, as jsoncpp's valueToString gives for integers.
+template <typename T>
+void AppendNumber(std::string& strOut, T nValue)
+{
+    char szDigits[24];
+    const std::to_chars_result result =
+        std::to_chars(szDigits, szDigits + sizeof(szDigits), nValue);
+    strOut.append(szDigits, result.ptr);
+}
+
+} // namespace
 
 std::string CJsonStyledWriter::Write(const Json::Value& root)
 {
@@ -71,36 +86,43 @@ void CJsonStyledWriter::AppendQuoted(std::string& strOut, const char* pBegin, co
 void CJsonStyledWriter::WriteValue(const Json::Value& value)
 {
     switch (value.type()) {
+    case Json::arrayValue:
+        WriteArrayValue(value);
+        return;
+    case Json::objectValue:
+        WriteObjectValue(value);
+        return;
+    default:
+        break;
+    }
+    // A scalar's text goes straight where it belongs: the document, or a
+    // new text of the array being measured.
+    std::string& strOut = m_bAddChildValues ? m_vecChildValues.emplace_back() : m_strDocument;
+    switch (value.type()) {
     case Json::nullValue:
-        PushValue("null");
+        strOut += "null";
         break;
     case Json::intValue:
-        PushValue(Json::valueToString(value.asLargestInt()));
+        AppendNumber(strOut, value.asLargestInt());
         break;
     case Json::uintValue:
-        PushValue(Json::valueToString(value.asLargestUInt()));
+        AppendNumber(strOut, value.asLargestUInt());
         break;
     case Json::realValue:
-        PushValue(Json::valueToString(value.asDouble()));
+        strOut += Json::valueToString(value.asDouble());
         break;
     case Json::stringValue: {
         const char* pBegin = nullptr;
         const char* pEnd = nullptr;
         if (value.getString(&pBegin, &pEnd)) {
-            PushValue(QuoteString(pBegin, pEnd));
-        } else {
-            PushValue("");
+            AppendQuoted(strOut, pBegin, pEnd);
         }
         break;
     }
     case Json::booleanValue:
-        PushValue(Json::valueToString(value.asBool()));
+        strOut += value.asBool() ? "true" : "false";
         break;
-    case Json::arrayValue:
-        WriteArrayValue(value);
-        break;
-    case Json::objectValue:
-        WriteObjectValue(value);
+    default:
         break;
     }
 }
