@@ -26,14 +26,20 @@ bool ReadFileContent(const std::string& strPath, std::string& strContent, int* p
 // place for every process as soon as the call returns, so a crash of the
 // writing process loses nothing, but a power cut before the kernel writes
 // it back may; SyncFile later makes it durable. For values that must be in
-// the file before the program tells anyone about them, quickly.
+// the file before the program tells anyone about them, quickly. Such a
+// write also keeps the replaced file open until the next SyncFile (at most
+// 16 of them), so that the kernel frees it then and not in the rename.
 using FileEditor = std::function<bool(std::string& strContent, bool bExists)>;
 bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit,
                         int* pnError = nullptr, bool bSync = true);
 
 // Makes the file's content and its name durable (fsync of the file and of
 // its folder). False (errno in *pnError) when the file cannot be synced.
+// Closes the replaced files that quick writes kept open, in either case.
 bool SyncFile(const std::string& strPath, int* pnError = nullptr);
+
+// Replaced files kept open by quick writes, waiting for a SyncFile.
+int KeptOpenReplacedFiles();
 
 // Removes the temporary files that writers of strPath killed mid-write left
 // in its folder, under the same locks as EditFileAtomically (so a write in

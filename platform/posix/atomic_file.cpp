@@ -69,6 +69,82 @@ std::mutex& FileMutex(const std::string& strResolved)
     return *pMutex;
 }
 
+// Replaced files that quick (unsynced) writes keep open; see
+// EditFileAtomically. Closed by SyncFile, or here once too many wait.
+constexpr size_t kMaxKeptOpen = 16;
+
+std::mutex& KeptOpenLock()
+{
+    static std::mutex s_Lock;
+    return s_Lock;
+}
+
+std::vector<int>& KeptOpenFiles()
+{
+    static std::vector<int> s_vFiles;
+    return s_vFiles;
+}
+
+void KeepOpenUntilSync(int hFile)
+{
+    int hClose = -1;
+    {
+        std::lock_guard<std::mutex> guard(KeptOpenLock());
+        std::vector<int>& vFiles = KeptOpenFiles();
+        if (vFiles.size() >= kMaxKeptOpen) {
+            hClose = vFiles.front();
+            vFiles.erase(vFiles.begin());
+        }
+        vFiles.push_back(hFile);
+    }
+    if (hClose >= 0) {
+        ::close(hClose);
+    }
+}
+
+void CloseKeptOpenFiles()
+{
+    std::vector<int> vFiles;
+    {
+        std::lock_guard<std::mutex> guard(KeptOpenLock());
+        vFiles.swap(KeptOpenFiles());
+    }
+    for (int hFile : vFiles) {
+        ::close(hFile);
+    }
+}
+
+// Reads the whole of an open file from its start.
+bool ReadOpenFile(int hFile, std::string& strContent, int* pnError)
+{
+    strContent.clear();
+    char szBuf[8192];
+    for (;;) {
+        ssize_t nRead = ::read(hFile, szBuf, sizeof(szBuf));
+        if (nRead < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            SetError(pnError, errno);
+            strContent.clear();
+            return false;
+        }
+        if (nRead == 0) {
+            return true;
+        }
+        strContent.append(szBuf, static_cast<size_t>(nRead));
+    }
+}
+
+int OpenForRead(const std::string& strPath)
+{
+    int hFile;
+    do {
+        hFile = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (hFile < 0 && errno == EINTR);
+    return hFile;
+}
+
 // Holds an exclusive flock on the folder. The folder (not the file) is
 // locked because the rename replaces the file's inode: a lock on the old
 // inode would not exclude a writer that opens the new one.
@@ -139,9 +215,10 @@ std::string TempPrefix(const std::string& strPath)
     return "." + NameOf(strPath) + ".tmp";
 }
 
-// Writes strContent next to strPath and renames it over strPath.
-bool ReplaceFile(const std::string& strPath, const std::string& strContent, int hDir, bool bSync,
-                 int* pnError)
+// Writes strContent next to strPath and renames it over strPath; the new
+// file gets nMode.
+bool ReplaceFile(const std::string& strPath, const std::string& strContent, mode_t nMode, int hDir,
+                 bool bSync, int* pnError)
 {
     std::string strTemplate = FolderOf(strPath) + "/" + TempPrefix(strPath) + "XXXXXX";
     std::vector<char> vTemplate(strTemplate.begin(), strTemplate.end());
@@ -153,12 +230,6 @@ bool ReplaceFile(const std::string& strPath, const std::string& strContent, int 
         return false;
     }
     std::string strTemp = vTemplate.data();
-
-    // Keep the old file's permissions; a new file gets rw-r--r--.
-    struct stat st
-    {
-    };
-    mode_t nMode = ::stat(strPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
 
     bool bOk = ::fchmod(hFile, nMode) == 0 && WriteAll(hFile, strContent) &&
                (!bSync || ::fsync(hFile) == 0);
@@ -188,33 +259,14 @@ bool ReplaceFile(const std::string& strPath, const std::string& strContent, int 
 bool ReadFileContent(const std::string& strPath, std::string& strContent, int* pnError)
 {
     strContent.clear();
-    int hFile;
-    do {
-        hFile = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (hFile < 0 && errno == EINTR);
+    int hFile = OpenForRead(strPath);
     if (hFile < 0) {
         SetError(pnError, errno);
         return false;
     }
-    char szBuf[8192];
-    for (;;) {
-        ssize_t nRead = ::read(hFile, szBuf, sizeof(szBuf));
-        if (nRead < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            SetError(pnError, errno);
-            ::close(hFile);
-            strContent.clear();
-            return false;
-        }
-        if (nRead == 0) {
-            break;
-        }
-        strContent.append(szBuf, static_cast<size_t>(nRead));
-    }
+    bool bOk = ReadOpenFile(hFile, strContent, pnError);
     ::close(hFile);
-    return true;
+    return bOk;
 }
 
 bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit, int* pnError,
@@ -230,26 +282,53 @@ bool EditFileAtomically(const std::string& strPath, const FileEditor& fnEdit, in
 
     std::string strContent;
     int nError = 0;
-    bool bExists = ReadFileContent(strResolved, strContent, &nError);
+    int hOld = OpenForRead(strResolved);
+    bool bExists = hOld >= 0;
+    if (!bExists) {
+        nError = errno;
+    } else if (!ReadOpenFile(hOld, strContent, &nError)) {
+        ::close(hOld);
+        SetError(pnError, nError);
+        return false;
+    }
     if (!bExists && nError != ENOENT) {
         SetError(pnError, nError);
         return false;
     }
     if (!fnEdit(strContent, bExists)) {
+        if (hOld >= 0) {
+            ::close(hOld);
+        }
         return true; // nothing to change
     }
-    return ReplaceFile(strResolved, strContent, folderLock.Handle(), bSync, pnError);
+    // Keep the old file's permissions; a new file gets rw-r--r--.
+    struct stat st
+    {
+    };
+    const mode_t nMode = hOld >= 0 && ::fstat(hOld, &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const bool bOk =
+        ReplaceFile(strResolved, strContent, nMode, folderLock.Handle(), bSync, pnError);
+    if (hOld >= 0) {
+        // The old file is still open here, so the rename only unlinks it;
+        // freeing its blocks (on ext4 the slow part of a replace, and one
+        // that waits for the journal) comes with the last close. A quick
+        // write leaves that to SyncFile, off the writer's path.
+        if (bOk && !bSync) {
+            KeepOpenUntilSync(hOld);
+        } else {
+            ::close(hOld);
+        }
+    }
+    return bOk;
 }
 
 bool SyncFile(const std::string& strPath, int* pnError)
 {
     std::string strResolved = ResolvePath(strPath);
-    int hFile;
-    do {
-        hFile = ::open(strResolved.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (hFile < 0 && errno == EINTR);
+    int hFile = OpenForRead(strResolved);
     if (hFile < 0) {
         SetError(pnError, errno);
+        CloseKeptOpenFiles();
         return false;
     }
     bool bOk = ::fsync(hFile) == 0;
@@ -266,7 +345,14 @@ bool SyncFile(const std::string& strPath, int* pnError)
     if (!bOk) {
         SetError(pnError, nError);
     }
+    CloseKeptOpenFiles();
     return bOk;
+}
+
+int KeptOpenReplacedFiles()
+{
+    std::lock_guard<std::mutex> guard(KeptOpenLock());
+    return static_cast<int>(KeptOpenFiles().size());
 }
 
 int RemoveStaleTempFiles(const std::string& strPath)
