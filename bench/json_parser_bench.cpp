@@ -200,3 +200,23 @@ static void BM_JsonParseCjsonCtrl(benchmark::State& state)
     Report(state, strText);
 }
 BENCHMARK(BM_JsonParseCjsonCtrl)->ArgsProduct({{0, 1}, {0, 1}});
+
+// The styled text of a parsed order, as its DEBUG "RECV_DATA" line is made.
+static void BM_JsonStyledText(benchmark::State& state)
+{
+    const std::string strText = OrderText(state);
+    CjsonCtrl json;
+    if (!json.JsonReadData(strText, 0, 0)) {
+        state.SkipWithError("CjsonCtrl refused the order");
+        return;
+    }
+    size_t nBytes = 0;
+    for (auto _ : state) {
+        const std::string strStyled = CjsonCtrl::StyledText(json.Root());
+        nBytes = strStyled.size();
+        benchmark::DoNotOptimize(strStyled.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(nBytes));
+}
+BENCHMARK(BM_JsonStyledText)->ArgsProduct({{0, 1}, {0}});
