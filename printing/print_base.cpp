@@ -314,7 +314,8 @@ void ReadOptionRecord(const Json::Value& option, PrintOptionInfo& record)
     const Json::Value* pCnt = nullptr;
     const Json::Value* pTotAmt = nullptr;
     const Json::Value* pGroupName = nullptr;
-    for (auto it = option.begin(); it != option.end(); ++it) {
+    const auto itEnd = option.end();
+    for (auto it = option.begin(); it != itEnd; ++it) {
         const char* pEnd = nullptr;
         const char* pBegin = it.memberName(&pEnd);
         const std::string_view key(pBegin, static_cast<size_t>(pEnd - pBegin));
@@ -451,6 +452,34 @@ int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
         return E_LAYOUT_MISMATCH;
     }
     const size_t nColumns = pWidths->size();
+    constexpr size_t kFew = 8;
+    std::string_view few[kFew];
+    std::vector<std::string_view> vecMany;
+    std::string_view* pViews = few;
+    if (nColumns > kFew) {
+        vecMany.resize(nColumns);
+        pViews = vecMany.data();
+    }
+    for (size_t i = 0; i < nColumns; ++i) {
+        pViews[i] = (*pTexts)[i];
+    }
+    return LayColumns(pWidths->data(), pViews, pAligns->data(), nColumns, bFirstColumnIndent,
+                      nMode);
+}
+
+int CPrintBase::PrintRow(std::span<const int> widths, std::initializer_list<std::string_view> texts,
+                         std::span<const int> aligns, int bFirstColumnIndent, int nMode)
+{
+    if (widths.size() != texts.size() || widths.size() != aligns.size()) {
+        return E_LAYOUT_MISMATCH;
+    }
+    return LayColumns(widths.data(), texts.begin(), aligns.data(), widths.size(),
+                      bFirstColumnIndent, nMode);
+}
+
+int CPrintBase::LayColumns(const int* pWidths, const std::string_view* pTexts, const int* pAligns,
+                           size_t nColumns, int bFirstColumnIndent, int nMode)
+{
     SLayoutBuffers& buffers = LayoutBuffers();
     if (buffers.vecColumns.size() < nColumns) {
         buffers.vecColumns.resize(nColumns);
@@ -458,7 +487,7 @@ int CPrintBase::PrintColumns(const std::vector<int>* pWidths,
     int nRows = 0;
     for (size_t i = 0; i < nColumns; ++i) {
         SWrappedText& wrapped = buffers.vecColumns[i];
-        WrapText(wrapped, (*pWidths)[i], (*pTexts)[i], (*pAligns)[i], nMode,
+        WrapText(wrapped, pWidths[i], pTexts[i], pAligns[i], nMode,
                  i == 0 && bFirstColumnIndent == 1 ? 1 : 0);
         nRows = std::max(nRows, static_cast<int>(wrapped.vecLines.size()));
     }

@@ -3,7 +3,11 @@
 // two-byte character, and turns the order's coded values into printed words.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CPrintData;
@@ -132,6 +136,10 @@ public:
     {
         return PrintColumns(&vecWidths, &vecTexts, &vecAligns, bFirstColumnIndent, nMode);
     }
+    // The same row from texts the caller holds, without copying them: widths,
+    // texts and alignments must be as many (else 7).
+    int PrintRow(std::span<const int> widths, std::initializer_list<std::string_view> texts,
+                 std::span<const int> aligns, int bFirstColumnIndent, int nMode);
 
     // A rule of W copies of ch sent unwrapped (mode 0x00, left, one line
     // feed); the command layer's result.
@@ -245,6 +253,9 @@ protected:
     CPrinterSetting* m_pSetting = nullptr;
 
 private:
+    // The row of PrintColumns over nColumns widths, texts and alignments.
+    int LayColumns(const int* pWidths, const std::string_view* pTexts, const int* pAligns,
+                   size_t nColumns, int bFirstColumnIndent, int nMode);
     // One parsed option element into the records; nIndex names it in the
     // log line of an element that cannot be read.
     static void AddMenuOption(const Json::Value& option, size_t nIndex,

@@ -10,6 +10,8 @@
 #include "printing/printer_setting.h"
 
 #include <exception>
+#include <initializer_list>
+#include <string_view>
 
 namespace {
 
@@ -71,14 +73,15 @@ std::string MemberText(const Json::Value& object, const char* pszKey, const char
 // The text without a two-byte character cut off at its end: a lone lead
 // byte would take the next byte on paper (the line end or a bracket) as its
 // second half.
-std::string WholeChars(const std::string& strText)
+std::string WholeChars(std::string strText)
 {
     size_t i = 0;
     while (i < strText.size()) {
         const unsigned char ch = static_cast<unsigned char>(strText[i]);
         if (ch >= 0x81 && ch <= 0xFE) {
             if (i + 1 >= strText.size()) {
-                return strText.substr(0, i);
+                strText.resize(i);
+                break;
             }
             i += 2;
         } else {
@@ -483,13 +486,21 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
     const std::string strSign = bCancel ? "-" : "";
     const std::vector<int> vecAligns = {0, 1};
 
-    std::vector<std::string> vecTexts = {"메 뉴 명", "수 량"};
-    PrintColumns(pWidths, &vecTexts, &vecAligns, 0, nHeadingMode);
+    // One row of the two columns; nothing without the widths.
+    const auto row = [&](std::initializer_list<std::string_view> texts, int bIndent, int nMode) {
+        if (pWidths != nullptr) {
+            PrintRow(*pWidths, texts, vecAligns, bIndent, nMode);
+        }
+    };
+    row({"메 뉴 명", "수 량"}, 0, nHeadingMode);
     if (PrintRule('-') != 0) {
         const std::string strRule = RepeatChar('-', m_nLineCharacter);
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Msg Fail... [%s]", pszName, 70, strRule.c_str());
     }
 
+    // Kept from menu to menu, so that their room is reused.
+    std::vector<PrintOptionInfo> vecRecords;
+    std::vector<std::string> vecGroups;
     for (size_t i = 0; i < vecMenus.size(); ++i) {
         SMenuLine line;
         if (!ReadMenuLine(vecMenus[i], line)) {
@@ -497,11 +508,10 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
                       static_cast<int>(i));
             continue;
         }
-        vecTexts = {strMark + line.strName, strSign + line.strCnt};
-        PrintColumns(pWidths, &vecTexts, &vecAligns, 0, nMenuMode);
+        row({strMark + line.strName, strSign + line.strCnt}, 0, nMenuMode);
 
-        std::vector<PrintOptionInfo> vecRecords;
-        std::vector<std::string> vecGroups;
+        vecRecords.clear();
+        vecGroups.clear();
         try {
             GetMenuOptionsInfo(*line.pOptions, vecRecords, vecGroups);
         } catch (const std::exception& e) {
@@ -523,9 +533,9 @@ int CPrintOrderSheet::PrintOrderSheetMenus(const std::vector<int>* pWidths,
                 if (option.strGroupName != strGroup) {
                     continue;
                 }
-                vecTexts = {strLead + strMark + WholeChars(option.strName),
-                            strSign + WholeChars(option.strCnt)};
-                PrintColumns(pWidths, &vecTexts, &vecAligns, 1, nOptionMode);
+                row({strLead + strMark + WholeChars(option.strName),
+                     strSign + WholeChars(option.strCnt)},
+                    1, nOptionMode);
             }
         }
         m_pPrinter->Printer_Send_LineFeed(1);

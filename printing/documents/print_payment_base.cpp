@@ -266,14 +266,14 @@ void CPrintPaymentBase::PrintStoreRows()
 {
     const std::vector<int> vecWidths = {kStoreLabelWidth, m_nLineCharacter - kStoreLabelWidth - 1};
     const std::vector<int> vecAligns = {0, 0};
-    const std::string strRows[][2] = {
+    const std::string_view strRows[][2] = {
         {"상      호 :", m_pPrintData->GetStoreName()},
         {"사업자번호 :", m_pPrintData->GetBizNo()},
         {"대  표  자 :", m_pPrintData->GetBossNM()},
         {"주      소 :", m_pPrintData->GetStoreAddr()},
     };
     for (const auto& row : strRows) {
-        PrintColumns(vecWidths, {row[0], row[1]}, vecAligns, 0, 0x00);
+        PrintRow(vecWidths, {row[0], row[1]}, vecAligns, 0, 0x00);
     }
 }
 
@@ -365,13 +365,16 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
     const bool bGroupHeadings = m_pSetting->GetPrintOptiongroup() == 1;
     const std::vector<int> vecAligns = {0, 1, 1};
 
-    PrintColumns(vecWidths, {"메 뉴 명", "수 량", "금 액"}, vecAligns, 0, nHeadingMode);
+    PrintRow(vecWidths, {"메 뉴 명", "수 량", "금 액"}, vecAligns, 0, nHeadingMode);
     if (PrintRule('-') != 0) {
         const std::string strRule(static_cast<size_t>(m_nLineCharacter), '-');
         LOG_PRINT(LOG_ERROR, "[%s:%d] Printer_Send_Msg Fail... [%s]", strTag.c_str(), 101,
                   strRule.c_str());
     }
 
+    // Kept from menu to menu, so that their room is reused.
+    std::vector<PrintOptionInfo> vecRecords;
+    std::vector<std::string> vecGroups;
     for (size_t i = 0; i < vecMenus.size(); ++i) {
         SPaymentMenu menu;
         if (!ReadPaymentMenu(vecMenus[i], menu)) {
@@ -379,13 +382,13 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
                       static_cast<int>(i));
             continue;
         }
-        PrintColumns(vecWidths,
-                     {strCancel + menu.strName, SignedQuantityText(menu.nCnt, bCancel),
-                      SignedAmountText(menu.nAmt, bCancel)},
-                     vecAligns, 0, nMenuMode);
+        PrintRow(vecWidths,
+                 {strCancel + menu.strName, SignedQuantityText(menu.nCnt, bCancel),
+                  SignedAmountText(menu.nAmt, bCancel)},
+                 vecAligns, 0, nMenuMode);
 
-        std::vector<PrintOptionInfo> vecRecords;
-        std::vector<std::string> vecGroups;
+        vecRecords.clear();
+        vecGroups.clear();
         GetMenuOptionsInfo(*menu.pOptions, vecRecords, vecGroups);
         // Options print group by group, whatever order the order lists them in.
         for (const std::string& strGroup : vecGroups) {
@@ -401,11 +404,11 @@ int CPrintPaymentBase::PrintPaymentMenus(const std::vector<int>& vecWidths,
                 if (option.strGroupName != strGroup) {
                     continue;
                 }
-                PrintColumns(vecWidths,
-                             {strPrefix + option.strName,
-                              SignedQuantityText(ToAmount(option.strCnt), bCancel),
-                              SignedAmountText(ToAmount(option.strTotAmt), bCancel)},
-                             vecAligns, 1, nOptionMode);
+                PrintRow(vecWidths,
+                         {strPrefix + option.strName,
+                          SignedQuantityText(ToAmount(option.strCnt), bCancel),
+                          SignedAmountText(ToAmount(option.strTotAmt), bCancel)},
+                         vecAligns, 1, nOptionMode);
             }
         }
         m_pPrinter->Printer_Send_LineFeed(1);
@@ -426,10 +429,11 @@ int CPrintPaymentBase::PrintPaymentMenusInfo()
     return 0;
 }
 
-void CPrintPaymentBase::PrintPriceRow(const std::string& strLabel, const std::string& strAmount)
+void CPrintPaymentBase::PrintPriceRow(std::string_view strLabel, std::string_view strAmount)
 {
-    PrintColumns({kPriceLabelWidth, m_nLineCharacter - kPriceLabelWidth - 1}, {strLabel, strAmount},
-                 {0, 1}, 0, 0x00);
+    const int nWidths[] = {kPriceLabelWidth, m_nLineCharacter - kPriceLabelWidth - 1};
+    const int nAligns[] = {0, 1};
+    PrintRow(nWidths, {strLabel, strAmount}, nAligns, 0, 0x00);
 }
 
 void CPrintPaymentBase::PrintPaymentDiscountAndTotal()

@@ -8,6 +8,7 @@
 #include <functional>
 #include <json/value.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CPrintPaymentBase : public CPrintBase
@@ -104,7 +105,7 @@ protected:
     // Coupon and discount rows with their rules, then the total; only logs.
     void PrintPaymentDiscountAndTotal();
     // One price row: label left in 30 columns, amount right in W - 31.
-    void PrintPriceRow(const std::string& strLabel, const std::string& strAmount);
+    void PrintPriceRow(std::string_view strLabel, std::string_view strAmount);
 
     // Amount with thousands separators; "-" in front when bMinus and the
     // value is above 0.
