@@ -65,11 +65,25 @@ private:
     CCountingPort* m_pCounter = nullptr;
 };
 
+// The shop's default settings print no customer receipt for a pickup order
+// (PickupPaymentPrintCnt 0): "pickup" lays out the sheet only, though it
+// counts two documents. "pickup_receipt" sets one receipt copy, so that both
+// documents are laid out.
 enum EOrderKind
 {
     ORDER_PICKUP = 0,
     ORDER_DELIVERY = 1,
+    ORDER_PICKUP_RECEIPT = 2,
 };
+
+// The settings of the run: one pickup receipt for ORDER_PICKUP_RECEIPT.
+CPrinterSetting& SettingFor(CShopFolder& folder, int nKind)
+{
+    if (nKind == ORDER_PICKUP_RECEIPT) {
+        folder.Setting().SetPickupPaymentPrintCnt(1);
+    }
+    return folder.Setting();
+}
 
 const char* FixtureOf(int nKind)
 {
@@ -112,12 +126,13 @@ void Report(benchmark::State& state, const CMemoryPrinter& printer)
 static void BM_OrderDocuments(benchmark::State& state, int nKind)
 {
     CShopFolder folder;
+    CPrinterSetting& setting = SettingFor(folder, nKind);
     const std::string strOrder = ReadFixture(FixtureOf(nKind));
     CMemoryPrinter printer;
     for (auto _ : state) {
         CPrintData data;
         if (data.SetJsonData(strOrder) != CPrintData::E_RESULT_OK ||
-            !PrintDocuments(printer, data, folder.Setting(), nKind)) {
+            !PrintDocuments(printer, data, setting, nKind)) {
             state.SkipWithError("order not printed");
             break;
         }
@@ -126,11 +141,13 @@ static void BM_OrderDocuments(benchmark::State& state, int nKind)
 }
 BENCHMARK_CAPTURE(BM_OrderDocuments, pickup, ORDER_PICKUP);
 BENCHMARK_CAPTURE(BM_OrderDocuments, delivery, ORDER_DELIVERY);
+BENCHMARK_CAPTURE(BM_OrderDocuments, pickup_receipt, ORDER_PICKUP_RECEIPT);
 
 // Layout and encoding of one parsed order, log open.
 static void BM_OrderDocumentsLayout(benchmark::State& state, int nKind)
 {
     CShopFolder folder;
+    CPrinterSetting& setting = SettingFor(folder, nKind);
     const std::string strOrder = ReadFixture(FixtureOf(nKind));
     CPrintData data;
     if (data.SetJsonData(strOrder) != CPrintData::E_RESULT_OK) {
@@ -139,7 +156,7 @@ static void BM_OrderDocumentsLayout(benchmark::State& state, int nKind)
     }
     CMemoryPrinter printer;
     for (auto _ : state) {
-        if (!PrintDocuments(printer, data, folder.Setting(), nKind)) {
+        if (!PrintDocuments(printer, data, setting, nKind)) {
             state.SkipWithError("order not printed");
             break;
         }
@@ -148,6 +165,7 @@ static void BM_OrderDocumentsLayout(benchmark::State& state, int nKind)
 }
 BENCHMARK_CAPTURE(BM_OrderDocumentsLayout, pickup, ORDER_PICKUP);
 BENCHMARK_CAPTURE(BM_OrderDocumentsLayout, delivery, ORDER_DELIVERY);
+BENCHMARK_CAPTURE(BM_OrderDocumentsLayout, pickup_receipt, ORDER_PICKUP_RECEIPT);
 
 // Fixed counts for bench/order-syscalls, which counts the system calls of
 // a run of one order and of 1001 orders: the difference is 1000 orders.
