@@ -707,8 +707,15 @@ std::string CPrintBase::GetPrintOrderTime()
                   strNo.c_str());
         return std::string();
     }
-    return strNo.substr(0, 4) + "-" + strNo.substr(4, 2) + "-" + strNo.substr(6, 2) + " " +
-           strNo.substr(8, 2) + ":" + strNo.substr(10, 2) + ":" + strNo.substr(12, 2);
+    // "YYYY-MM-DD hh:mm:ss" from "YYYYMMDDhhmmss...".
+    std::string strTime;
+    strTime.reserve(19);
+    strTime.append(strNo, 0, 4);
+    for (size_t nPos = 4; nPos < 14; nPos += 2) {
+        strTime += nPos == 8 ? ' ' : (nPos < 8 ? '-' : ':');
+        strTime.append(strNo, nPos, 2);
+    }
+    return strTime;
 }
 
 std::string CPrintBase::GetPrintTime(const std::string& strTime, int nForm)
