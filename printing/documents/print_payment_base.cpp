@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -40,6 +41,16 @@ struct SPaymentMenu
 // decimal text, anything else as "".
 std::string MemberText(const Json::Value& menu, const char* pszKey)
 {
+    // The common case, a string member, read in place.
+    if (menu.isObject()) {
+        const Json::Value* pValue = menu.find(pszKey, pszKey + std::strlen(pszKey));
+        if (pValue != nullptr && pValue->isString()) {
+            const char* pBegin = nullptr;
+            const char* pEnd = nullptr;
+            pValue->getString(&pBegin, &pEnd);
+            return std::string(pBegin, pEnd);
+        }
+    }
     try {
         return CjsonCtrl::RootMember(menu, pszKey, JSON_VAL_STRING);
     } catch (const std::exception&) {
@@ -56,6 +67,16 @@ std::string MemberText(const Json::Value& menu, const char* pszKey)
 // ("1000" is 1000, "abc" 0); anything else is 0.
 int MemberNumber(const Json::Value& menu, const char* pszKey)
 {
+    // The common case, a whole number within int, read in place: its
+    // decimal text would read back as the same number.
+    if (menu.isObject()) {
+        const Json::Value* pValue = menu.find(pszKey, pszKey + std::strlen(pszKey));
+        if (pValue != nullptr &&
+            (pValue->type() == Json::intValue || pValue->type() == Json::uintValue) &&
+            pValue->isInt()) {
+            return pValue->asInt();
+        }
+    }
     static const int kConversions[] = {JSON_VAL_INT, JSON_VAL_DOUBLE, JSON_VAL_STRING};
     for (int nValType : kConversions) {
         try {
