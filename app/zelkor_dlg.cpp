@@ -15,6 +15,7 @@
 #include "foundation/text_util.h"
 #include "foundation/window_sink.h"
 #include "pipeline/ctrl_processes.h"
+#include "pipeline/event_ctrl_process.h"
 #include "platform/session_signals.h"
 #include "res/string_table.h"
 
@@ -28,6 +29,9 @@ const char* const ZELKOR_WINDOW_TITLE = "젤코르";
 namespace {
 
 std::atomic<AgentWindowHandle> g_hMainWindow{0};
+
+// How long the end of the session waits for the wait numbers' sync.
+constexpr int kSessionEndSyncMs = 2000;
 
 } // namespace
 
@@ -416,6 +420,13 @@ int CZelkorDlg::OnQueryEndSession()
     // which other processes would look for this window go, so nobody
     // waits on a window that is gone.
     m_Endpoint.Close();
+    // The exit runs no destructors, so the wait numbers handed out so far
+    // are synced to the disk here; a sync that hangs must not hold the end
+    // of the session for long.
+    if (!EventCtrlProcess().DrainConfigSync(kSessionEndSyncMs)) {
+        LOG_PRINT(LOG_ERROR, "[%s] Config.ini Sync Not Finished In [%d] ms", pszName,
+                  kSessionEndSyncMs);
+    }
     m_Host.ExitProcessNow(1);
     return 1;
 }

@@ -12,6 +12,7 @@
 #include "pipeline/event_ctrl_process.h"
 #include "pipeline/toast_ctrl_process.h"
 #include "platform/window_endpoint_client.h"
+#include "printing/printer_setting.h"
 #include "res/string_table.h"
 #include "tests/support/agent_journal.h"
 #include "tests/support/program_folder.h"
@@ -19,8 +20,11 @@
 #include "tests/support/test_data.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -34,10 +38,14 @@ class CTestWindowHost : public CPollWindowHost
 public:
     void ExitProcessNow(int nExitCode) override
     {
+        if (m_fnAtExit) {
+            m_fnAtExit();
+        }
         m_nExitCode = nExitCode;
         EndLoop(-1);
     }
     int m_nExitCode = -1;
+    std::function<void()> m_fnAtExit; // what the test looks at when the exit comes
 };
 
 // Counts what the main window asks of the shell pieces.
@@ -283,6 +291,82 @@ TEST_F(ZelkorDlgTest, EndpointTakesOnlyItsMessagesAndCloseEndsTheWindow)
 // The agent start: the shop identity handed to the library in its order,
 // a plain run on a day the agent already ran, a daily run otherwise; a
 // shop that must register first, or a failed run, ends the program.
+// The end of the session exits without destructors, so the wait numbers'
+// sync still pending then is waited for first; one that hangs holds the
+// exit for two seconds at most, and says so. The process-wide workers can
+// be started once per process, so this runs where the agent start has not.
+TEST_F(ZelkorDlgTest, EndOfSessionSyncsTheWaitNumbersFirst)
+{
+    if (EventCtrlProcess().IsRunning()) {
+        GTEST_SKIP() << "the workers already run in this process";
+    }
+    std::mutex lock;
+    std::condition_variable changed;
+    bool bHold = true;
+    int nEntered = 0;
+    int nSynced = 0;
+    EventCtrlProcess().SetConfigSync([&] {
+        std::unique_lock<std::mutex> guard(lock);
+        ++nEntered;
+        changed.notify_all();
+        changed.wait(guard, [&] { return !bHold; });
+        ++nSynced;
+        return true;
+    });
+    WriteConfig("[POS]\r\nNobizer=1234567890\r\nStoreId=ST1\r\nUserId=boss\r\n[ORDER]\r\n"
+                "StartNo=1\r\nLastNo=1\r\nLastDate=" +
+                TodayDate() + "\r\n");
+    PrinterSetting().SetConfigFilePath(m_Folder.File("Config.ini").c_str());
+    ASSERT_EQ(PrinterSetting().ReadFilePrintInfo(1), 1);
+    CZelkorDlg dlg(m_Host, m_Parts);
+    ASSERT_EQ(dlg.RunFenwaAgentStartProcess(1), 0);
+    auto acceptAndWaitForTheSync = [&](int nSyncs) {
+        ASSERT_EQ(
+            EventCtrlProcess().PushQueueCtrlData(36001, testsupport::UnnumberedPickupOrders(1)), 1);
+        std::unique_lock<std::mutex> guard(lock);
+        ASSERT_TRUE(
+            changed.wait_for(guard, std::chrono::seconds(10), [&] { return nEntered == nSyncs; }));
+    };
+    auto release = [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        bHold = false;
+        changed.notify_all();
+    };
+
+    // A slow sync: released while the exit waits for it.
+    acceptAndWaitForTheSync(1);
+    int nSyncedAtExit = -1;
+    m_Host.m_fnAtExit = [&] {
+        std::lock_guard<std::mutex> guard(lock);
+        nSyncedAtExit = nSynced;
+    };
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        release();
+    });
+    dlg.OnQueryEndSession();
+    releaser.join();
+    EXPECT_EQ(m_Host.m_nExitCode, 1);
+    EXPECT_EQ(nSyncedAtExit, 1);
+    EXPECT_EQ(Log().find("Sync Not Finished"), std::string::npos);
+
+    // A sync that hangs: the exit comes anyway, after the time limit.
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        bHold = true;
+    }
+    acceptAndWaitForTheSync(2);
+    m_Host.m_nExitCode = -1;
+    dlg.OnQueryEndSession();
+    EXPECT_EQ(m_Host.m_nExitCode, 1);
+    EXPECT_EQ(nSyncedAtExit, 1);
+    EXPECT_NE(Log().find("[ERROR] [CZelkorDlg::OnQueryEndSession] Config.ini Sync Not Finished In "
+                         "[2000] ms"),
+              std::string::npos);
+    release();
+    EXPECT_TRUE(EventCtrlProcess().DrainConfigSync(10000));
+}
+
 TEST_F(ZelkorDlgTest, AgentStartCases)
 {
     const std::string strIdentity = "[POS]\r\nNobizer=1234567890\r\nStoreId=ST1\r\nUserId=boss\r\n";
