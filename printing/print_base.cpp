@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int kIndentWidth = 4;
-const char kIndent[] = "    ";
 
 bool IsLeadByte(char ch)
 {
