@@ -118,6 +118,11 @@ bool CjsonCtrl::Parse(const std::string& strText, Json::Value& out, std::string&
     return false;
 }
 
+std::string CjsonCtrl::ValueText(const Json::Value& value)
+{
+    return AsText(value);
+}
+
 std::string CjsonCtrl::StyledText(const Json::Value& value)
 {
     CJsonStyledWriter writer;

@@ -100,6 +100,11 @@ public:
     // The styled text of any value (three-space indent, bytes unchanged).
     static std::string StyledText(const Json::Value& value);
 
+    // A value read as text, as the string conversion (JSON_VAL_STRING)
+    // reads it: null is "", booleans "true"/"false", anything else throws
+    // Json::LogicError.
+    static std::string ValueText(const Json::Value& value);
+
     const Json::Value& Root() const { return m_Root; }
     const std::string& RecvText() const { return m_strRecvText; }
     const std::string& ParseErrors() const { return m_strParseErrors; }

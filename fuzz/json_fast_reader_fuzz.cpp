@@ -9,6 +9,7 @@
 #include "foundation/json_ctrl.h"
 #include "foundation/json_fast_reader.h"
 #include "fuzz/support/fuzz_folder.h"
+#include "fuzz/support/json_difference.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,54 +20,6 @@
 #include <string>
 
 namespace {
-
-// "" when both values are the same, else the path where they differ.
-std::string Difference(const Json::Value& a, const Json::Value& b, const std::string& strPath)
-{
-    if (a.type() != b.type()) {
-        return strPath + ": type " + std::to_string(a.type()) + " vs " + std::to_string(b.type());
-    }
-    switch (a.type()) {
-    case Json::intValue:
-        return a.asInt64() == b.asInt64() ? "" : strPath + ": int";
-    case Json::uintValue:
-        return a.asUInt64() == b.asUInt64() ? "" : strPath + ": uint";
-    case Json::realValue: {
-        const double da = a.asDouble();
-        const double db = b.asDouble();
-        return std::memcmp(&da, &db, sizeof(da)) == 0 ? "" : strPath + ": real bits";
-    }
-    case Json::booleanValue:
-        return a.asBool() == b.asBool() ? "" : strPath + ": bool";
-    case Json::stringValue: {
-        const char* pa = nullptr;
-        const char* pae = nullptr;
-        const char* pb = nullptr;
-        const char* pbe = nullptr;
-        a.getString(&pa, &pae);
-        b.getString(&pb, &pbe);
-        return std::string(pa, pae) == std::string(pb, pbe) ? "" : strPath + ": string bytes";
-    }
-    case Json::arrayValue:
-    case Json::objectValue: {
-        if (a.size() != b.size()) {
-            return strPath + ": size";
-        }
-        for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
-            if (ia.name() != ib.name() || ia.index() != ib.index()) {
-                return strPath + ": member names";
-            }
-            std::string strDiff = Difference(*ia, *ib, strPath + "/" + ia.name());
-            if (!strDiff.empty()) {
-                return strDiff;
-            }
-        }
-        return "";
-    }
-    default:
-        return "";
-    }
-}
 
 bool IsAsciiText(const char* pBegin, const char* pEnd)
 {
@@ -129,11 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         if (!bAccepted) {
             fuzzsupport::Fail("the fast reader took a text jsoncpp refuses: " + strErrors);
         }
-        const std::string strDiff = Difference(fast, reference, "$");
+        const std::string strDiff = testsupport::JsonDifference(fast, reference, "$");
         if (!strDiff.empty()) {
             fuzzsupport::Fail("the fast reader's value differs from jsoncpp's at " + strDiff);
         }
-    } else if (!Difference(fast, untouched, "$").empty()) {
+    } else if (!testsupport::JsonDifference(fast, untouched, "$").empty()) {
         fuzzsupport::Fail("a refusal of the fast reader changed its output");
     }
 
@@ -141,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     if (json.JsonReadData(strText, 0, 0) != bAccepted) {
         fuzzsupport::Fail("CjsonCtrl's acceptance differs from jsoncpp's");
     }
-    const std::string strDiff = Difference(json.Root(), reference, "$");
+    const std::string strDiff = testsupport::JsonDifference(json.Root(), reference, "$");
     if (!strDiff.empty()) {
         fuzzsupport::Fail("CjsonCtrl's value differs from jsoncpp's at " + strDiff);
     }

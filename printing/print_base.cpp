@@ -280,20 +280,7 @@ std::string OptionMemberText(const Json::Value* pValue, int nValType)
     if (nValType == JSON_VAL_INT) {
         return std::to_string(value.asInt());
     }
-    switch (value.type()) {
-    case Json::nullValue:
-        return std::string();
-    case Json::stringValue: {
-        const char* pBegin = nullptr;
-        const char* pEnd = nullptr;
-        value.getString(&pBegin, &pEnd);
-        return std::string(pBegin, pEnd);
-    }
-    case Json::booleanValue:
-        return value.asBool() ? "true" : "false";
-    default:
-        throw Json::LogicError("Type is not convertible to string");
-    }
+    return CjsonCtrl::ValueText(value);
 }
 
 // The record of one parsed option, its members read (and refused) in the

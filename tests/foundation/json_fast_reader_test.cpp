@@ -3,6 +3,7 @@
 // (acceptance, value, messages) either way.
 #include "foundation/json_ctrl.h"
 #include "foundation/json_fast_reader.h"
+#include "fuzz/support/json_difference.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/test_data.h"
 
@@ -38,55 +39,6 @@ Reference ParseWithJsoncpp(const std::string& strText)
         ref.value = Json::Value();
     }
     return ref;
-}
-
-// "" when both values are the same: types, doubles bit for bit, string and
-// key bytes, member sets and element order. Else where they differ.
-std::string Difference(const Json::Value& a, const Json::Value& b, const std::string& strPath = "$")
-{
-    if (a.type() != b.type()) {
-        return strPath + ": type " + std::to_string(a.type()) + " vs " + std::to_string(b.type());
-    }
-    switch (a.type()) {
-    case Json::intValue:
-        return a.asInt64() == b.asInt64() ? "" : strPath + ": int";
-    case Json::uintValue:
-        return a.asUInt64() == b.asUInt64() ? "" : strPath + ": uint";
-    case Json::realValue: {
-        const double da = a.asDouble();
-        const double db = b.asDouble();
-        return std::memcmp(&da, &db, sizeof(da)) == 0 ? "" : strPath + ": real bits";
-    }
-    case Json::booleanValue:
-        return a.asBool() == b.asBool() ? "" : strPath + ": bool";
-    case Json::stringValue: {
-        const char* pa = nullptr;
-        const char* pae = nullptr;
-        const char* pb = nullptr;
-        const char* pbe = nullptr;
-        a.getString(&pa, &pae);
-        b.getString(&pb, &pbe);
-        return std::string(pa, pae) == std::string(pb, pbe) ? "" : strPath + ": string bytes";
-    }
-    case Json::arrayValue:
-    case Json::objectValue: {
-        if (a.size() != b.size()) {
-            return strPath + ": size";
-        }
-        for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {
-            if (ia.name() != ib.name() || ia.index() != ib.index()) {
-                return strPath + ": member names";
-            }
-            std::string strDiff = Difference(*ia, *ib, strPath + "/" + ia.name());
-            if (!strDiff.empty()) {
-                return strDiff;
-            }
-        }
-        return "";
-    }
-    default:
-        return "";
-    }
 }
 
 std::string Nested(size_t nDepth)
@@ -178,14 +130,15 @@ TEST_F(JsonFastReaderTest, AgreesWithJsoncppOnEveryCase)
         EXPECT_EQ(bFast, c.bFast);
         if (bFast) {
             ASSERT_TRUE(ref.bAccepted) << "fast reader took a text jsoncpp refuses";
-            EXPECT_EQ(Difference(fast, ref.value), "");
+            EXPECT_EQ(testsupport::JsonDifference(fast, ref.value), "");
         } else {
-            EXPECT_EQ(Difference(fast, Json::Value(42)), "") << "a refusal changed the output";
+            EXPECT_EQ(testsupport::JsonDifference(fast, Json::Value(42)), "")
+                << "a refusal changed the output";
         }
 
         CjsonCtrl json;
         EXPECT_EQ(json.JsonReadData(c.strText, 0, 0), ref.bAccepted);
-        EXPECT_EQ(Difference(json.Root(), ref.value), "");
+        EXPECT_EQ(testsupport::JsonDifference(json.Root(), ref.value), "");
         EXPECT_EQ(json.ParseErrors(), ref.strErrors);
     }
 }
@@ -227,7 +180,7 @@ TEST_F(JsonFastReaderTest, OrderFixturesTakeTheFastPath)
         ASSERT_TRUE(CJsonFastReader::Parse(strText.data(), strText.size(), fast));
         const Reference ref = ParseWithJsoncpp(strText);
         ASSERT_TRUE(ref.bAccepted);
-        EXPECT_EQ(Difference(fast, ref.value), "");
+        EXPECT_EQ(testsupport::JsonDifference(fast, ref.value), "");
     }
 }
 
