@@ -146,14 +146,28 @@ bool CjsonCtrl::JsonReadData(const std::string& strText, int nLogFlag, int nStri
         LOG_PRINT(LOG_DEBUG, "PARSING FAIL MGS : [%s]", m_strParseErrors.c_str());
         return false;
     }
-    if (nLogFlag == 1) {
-        std::string strLog = StyledText(m_Root);
-        if (nStripFlag == 1) {
-            StripLineEnds(strLog);
-        }
-        LOG_PRINT(LOG_DEBUG, "[%s] RECV_DATA : [%s]", "JsonReadData", strLog.c_str());
-    }
+    LogRecvData(nLogFlag, nStripFlag);
     return true;
+}
+
+void CjsonCtrl::SetRecvValue(const Json::Value& root, int nLogFlag, int nStripFlag)
+{
+    m_strRecvText.clear();
+    m_strParseErrors.clear();
+    m_Root = root;
+    LogRecvData(nLogFlag, nStripFlag);
+}
+
+void CjsonCtrl::LogRecvData(int nLogFlag, int nStripFlag) const
+{
+    if (nLogFlag != 1) {
+        return;
+    }
+    std::string strLog = StyledText(m_Root);
+    if (nStripFlag == 1) {
+        StripLineEnds(strLog);
+    }
+    LOG_PRINT(LOG_DEBUG, "[%s] RECV_DATA : [%s]", "JsonReadData", strLog.c_str());
 }
 
 std::string CjsonCtrl::ConvertValue(const Json::Value& value, int nValType, bool& bKnown)

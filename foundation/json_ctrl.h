@@ -60,6 +60,12 @@ public:
     // its line ends. A document nested too deep is a parse failure too.
     bool JsonReadData(const std::string& strText, int nLogFlag, int nStripFlag);
 
+    // Takes a document parsed before as root (a copy), logged as
+    // JsonReadData logs a parsed text, so a caller holding parsed parts of a
+    // larger document reads them without writing and parsing text again.
+    // RecvText is empty afterwards.
+    void SetRecvValue(const Json::Value& root, int nLogFlag, int nStripFlag);
+
     // Reads one value of root; see EJsonValueType and EJsonConvertType.
     // "" (logged) when root is neither an object, an array nor null.
     std::string JsonValue(const std::string& strTree, const std::string& strValue, int nType,
@@ -111,6 +117,8 @@ public:
 
 private:
     static bool Parse(const std::string& strText, Json::Value& out, std::string& strErrors);
+    // The RECV_DATA line of a document just read (nLogFlag 1).
+    void LogRecvData(int nLogFlag, int nStripFlag) const;
     static std::string ConvertValue(const Json::Value& value, int nValType, bool& bKnown);
     // False (logged) when root is a scalar, which no reading code can read.
     static bool IsReadableRoot(const Json::Value& root, const std::string& strTree,

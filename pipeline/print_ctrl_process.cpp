@@ -20,6 +20,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -47,18 +50,42 @@ std::string FieldText(const char (&szField)[N])
     return FieldText(szField, N);
 }
 
-// The element texts of a JSON array (type 31); empty for anything else.
-std::vector<std::string> ArrayElements(const std::string& strData)
+// The orders of an event (a JSON array, type 31), parsed once; empty for
+// anything else. Their styled texts, which only the lines and messages of
+// failures quote, are made when first asked for.
+class COrderList
 {
-    std::vector<std::string> vecElements;
-    CjsonCtrl json;
-    if (!json.SetRecvDataLocal(strData, 0, 0) || !json.Root().isArray()) {
-        return vecElements;
+public:
+    explicit COrderList(const std::string& strData)
+    {
+        CjsonCtrl json;
+        if (!json.SetRecvDataLocal(strData, 0, 0) || !json.Root().isArray()) {
+            return;
+        }
+        Json::Value root = json.TakeRoot();
+        m_vecValues.reserve(root.size());
+        for (Json::Value& element : root) {
+            m_vecValues.push_back(std::move(element));
+        }
+        m_vecTexts.resize(m_vecValues.size());
     }
-    json.JsonValue("", "", JSON_TYPE_LIST_ROOT, JSON_VAL_STRING);
-    json.GetArray(vecElements);
-    return vecElements;
-}
+
+    bool empty() const { return m_vecValues.empty(); }
+    size_t size() const { return m_vecValues.size(); }
+    const Json::Value& Value(size_t nIndex) const { return m_vecValues[nIndex]; }
+    const std::string& Text(size_t nIndex)
+    {
+        std::optional<std::string>& text = m_vecTexts[nIndex];
+        if (!text) {
+            text = CjsonCtrl::StyledText(m_vecValues[nIndex]);
+        }
+        return *text;
+    }
+
+private:
+    std::vector<Json::Value> m_vecValues;
+    std::vector<std::optional<std::string>> m_vecTexts;
+};
 
 void RemoveFromTryList(std::vector<int>& vecTryList, int nIndex)
 {
@@ -100,11 +127,18 @@ std::unique_ptr<CPrintBase> MakeDocument(int nBit)
     }
 }
 
-std::string OrderNumber(const std::string& strOrderText)
+// The order's number (`no`) as the documents read it; "" when the order
+// is not an object or its number is not text.
+std::string OrderNumber(const Json::Value& order)
 {
-    CPrintData data;
-    data.SetJsonData(strOrderText);
-    return data.GetNo();
+    if (!order.isObject()) {
+        return {};
+    }
+    try {
+        return CjsonCtrl::RootMember(order, "no", JSON_VAL_STRING);
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 } // namespace
@@ -357,8 +391,8 @@ int CPrintJob::PrintProcess(int nEventId, const std::string& strData)
 int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nMode)
 {
     const char* const pszName = "CPrintCtrlProcess::PrintOrderData";
-    const std::vector<std::string> vecOrders = ArrayElements(strData);
-    if (vecOrders.empty()) {
+    COrderList orders(strData);
+    if (orders.empty()) {
         LOG_PRINT(LOG_ERROR, "[%s] Parsing 실패, Array Size 0", pszName);
         return PRINT_RESULT_NO_ORDER;
     }
@@ -382,7 +416,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
     const std::string strText = CPrintCtrlProcess::MakePrintTypeText(nPrintType, nMode);
     const char* pszText = strText.c_str();
     int nNotify = 0;
-    const std::string strFirstNo = OrderNumber(vecOrders.front());
+    const std::string strFirstNo = OrderNumber(orders.Value(0));
 
     for (int nPass = 0; nPass < PRINT_MAX_PASS_COUNT && !vecTryList.empty(); ++nPass) {
         int nPassFail = 0;
@@ -436,16 +470,16 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                 nPrinterFail = FAIL_PRINT;
             } else {
                 std::string strLastNo;
-                for (const std::string& strOrder : vecOrders) {
+                for (size_t nOrder = 0; nOrder < orders.size(); ++nOrder) {
                     CPrintData data;
-                    int nResult = data.SetJsonData(strOrder);
+                    int nResult = data.SetJsonData(orders.Value(nOrder));
                     strLastNo = data.GetNo();
                     if (nResult != 0) {
                         nPrinterFail |= FAIL_PRINT;
                         toast.ToastPush(0, "[%s] %s Jsondata 세팅 실패 (%s)\r\nNo : %s", pszName,
                                         strPrinterName.c_str(), pszText, strLastNo.c_str());
                         LOG_PRINT(LOG_ERROR, "[%s] SetJsonData Fail ErrorValue [%d] Data [%s]",
-                                  pszName, nResult, strOrder.c_str());
+                                  pszName, nResult, orders.Text(nOrder).c_str());
                         continue;
                     }
                     for (const SDocumentKind& document : kDocumentKinds) {
@@ -460,7 +494,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                             toast.ToastPush(0, "[%s] %s 데이터 세팅 실패 (%s)\r\nNo : %s", pszName,
                                             strPrinterName.c_str(), pszText, strLastNo.c_str());
                             LOG_PRINT(LOG_ERROR, document.pszSetFail, pszName, nKind, nSet,
-                                      strOrder.c_str());
+                                      orders.Text(nOrder).c_str());
                             continue;
                         }
                         int nStart = pDocument->StartPrintData();
@@ -469,7 +503,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                             toast.ToastPush(0, "[%s] %s 출력 실패 (%s)\r\nNo : %s", pszName,
                                             strPrinterName.c_str(), pszText, strLastNo.c_str());
                             LOG_PRINT(LOG_ERROR, document.pszStartFail, pszName, nKind, nStart,
-                                      strOrder.c_str());
+                                      orders.Text(nOrder).c_str());
                         }
                     }
                 }
@@ -505,7 +539,7 @@ int CPrintJob::PrintOrderData(const std::string& strData, int nPrintType, int nM
                 CountOpenFailure(pszName, strText, &strFirstNo);
             }
             if (nNotify == 0) {
-                toast.ShowPrintFailToast(vecOrders.front(), nPrintType);
+                toast.ShowPrintFailToast(orders.Text(0), nPrintType);
             }
         } else {
             m_pContext->nFailCount = 0;
@@ -721,21 +755,17 @@ void CPrintCtrlProcess::SetPrinterFactory(PrinterFactory fnFactory)
 int CPrintCtrlProcess::IsIncludeStatusData(const std::string& strData, const std::string& strStatus)
 {
     const char* const pszName = "CPrintCtrlProcess::IsIncludeStatusData";
-    const std::vector<std::string> vecOrders = ArrayElements(strData);
-    if (vecOrders.empty()) {
+    COrderList orders(strData);
+    if (orders.empty()) {
         LOG_PRINT(LOG_ERROR, "[%s] Paring 실패, Array Size 0", pszName);
         return 0;
     }
-    for (const std::string& strOrder : vecOrders) {
-        CjsonCtrl json;
-        if (!json.SetRecvDataLocal(strOrder, 0, 0)) {
-            LOG_PRINT(LOG_ERROR, "[%s] SetRecvDataLocal [%s]", pszName, strOrder.c_str());
-            return 0;
-        }
+    for (size_t nOrder = 0; nOrder < orders.size(); ++nOrder) {
+        const Json::Value& order = orders.Value(nOrder);
         std::string strValue;
         try {
-            if (json.Root().isObject()) {
-                strValue = json.JsonValue("", "status", JSON_TYPE_ROOT_MEMBER, JSON_VAL_STRING);
+            if (order.isObject()) {
+                strValue = CjsonCtrl::RootMember(order, "status", JSON_VAL_STRING);
             }
         } catch (const Json::Exception&) {
             // A status that is not a string matches no status.

@@ -129,11 +129,26 @@ int CPrintData::SetJsonData(const std::string* pText)
                   pText->c_str());
         return E_RESULT_INVALID_JSON;
     }
+    return ReadOrder(json, pText);
+}
+
+int CPrintData::SetJsonData(const Json::Value& order)
+{
+    ReadStoreData();
+
+    CjsonCtrl json;
+    json.SetRecvValue(order, 1, 1);
+    return ReadOrder(json, nullptr);
+}
+
+int CPrintData::ReadOrder(CjsonCtrl& json, const std::string* pText)
+{
     // Only an object is an order. Anything else ("5", an array of orders,
     // a string) would be read as an order without members and printed.
     if (!json.Root().isObject()) {
+        const std::string strText = pText != nullptr ? *pText : CjsonCtrl::StyledText(json.Root());
         LOG_PRINT(LOG_ERROR, "[%s] Order Is Not A JSON Object [%s]", "CPrintData::SetJsonData",
-                  pText->c_str());
+                  strText.c_str());
         return E_RESULT_INVALID_JSON;
     }
 

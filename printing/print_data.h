@@ -7,6 +7,7 @@
 #include <vector>
 
 class CIniSnapshot;
+class CjsonCtrl;
 
 class CPrintData
 {
@@ -29,6 +30,10 @@ public:
     // one order.
     int SetJsonData(const std::string* pText);
     int SetJsonData(const std::string& strText) { return SetJsonData(&strText); }
+    // The same for an order parsed before (an element of an event's array
+    // of orders): the same results and log lines as its styled text gives,
+    // without writing and parsing that text again.
+    int SetJsonData(const Json::Value& order);
 
     // 1 once an order was parsed.
     int IsSetJsonData() const { return m_bSetJsonData; }
@@ -93,6 +98,9 @@ public:
 
 private:
     void ReadStoreData();
+    // Reads the order that json holds as its root; pText names it in the
+    // log (the styled text of the root when null).
+    int ReadOrder(CjsonCtrl& json, const std::string* pText);
     void ReadOriginNotice(const CIniSnapshot& config);
 
     int m_bSetJsonData = 0;

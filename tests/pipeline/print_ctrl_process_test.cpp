@@ -407,6 +407,15 @@ TEST_F(PrintCtrlProcessTest, SheetAndReceiptPrintersShareTheDocuments)
     EXPECT_NE(std::string::npos, strLog.find("요청Type(00000007) / 출력Type(00000006)"));
     EXPECT_NE(std::string::npos, strLog.find("Printer(1) Success. Delete Try List"));
     EXPECT_NE(std::string::npos, strLog.find("Printer(2) Success. Delete Try List"));
+    // The event is parsed once; each printer reads each order's print data
+    // once, and nothing else does (the first order's number for the
+    // messages is read from the parsed order).
+    int nOrderReads = 0;
+    for (size_t nPos = strLog.find("RECV_DATA : ["); nPos != std::string::npos;
+         nPos = strLog.find("RECV_DATA : [", nPos + 1)) {
+        ++nOrderReads;
+    }
+    EXPECT_EQ(4, nOrderReads);
     EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(0, m_pPrint->LastJobUnprintedCount());
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <json/reader.h>
+#include <regex>
 #include <string>
 
 namespace {
@@ -255,6 +256,65 @@ TEST_F(PrintDataTest, RoundTripThroughDocumentBuilder)
         }
         EXPECT_EQ(second.GetMenus(), first.GetMenus());
         EXPECT_EQ(second.GetDiscounts(), first.GetDiscounts());
+    }
+}
+
+// An order handed over parsed (an element of an event's array) reads as
+// its styled text does, the text the array's elements were once passed on
+// as: the same result, record, lists and log lines, byte for byte.
+TEST_F(PrintDataTest, ParsedOrderReadsAsItsText)
+{
+    InstallShopFiles();
+    std::vector<std::string> vecTexts;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(ZELKOR_SOURCE_DIR) / "tests" / "data" / "orders")) {
+        vecTexts.push_back(testsupport::ReadWholeFile(entry.path().string()));
+    }
+    // Escapes, a real amount, a member of a wrong type, not an object.
+    vecTexts.push_back("{\"no\":\"1\\u0001\\\"\\\\/\",\"amt\":1.5e300,\"payAmt\":\"x\","
+                       "\"reqMemo\":\"\xB0\xA1\\r\\n\",\"menus\":[{\"cnt\":-0.25}]}");
+    vecTexts.push_back("[{\"no\":\"1\"}]");
+    vecTexts.push_back("\"\xB0\xA1\"");
+
+    // The lines a call wrote, without their time stamps.
+    size_t nSeen = Log().size();
+    auto newLines = [&] {
+        static const std::regex stamp(R"(\[\d\d:\d\d:\d\d\.\d\d\d\])");
+        const std::string strLog = Log();
+        const std::string strLines = std::regex_replace(strLog.substr(nSeen), stamp, "[stamp]");
+        nSeen = strLog.size();
+        return strLines;
+    };
+    for (const std::string& strFile : vecTexts) {
+        SCOPED_TRACE(testsupport::Utf8FromCp949(strFile.substr(0, 80)));
+        CjsonCtrl reader;
+        ASSERT_TRUE(reader.SetRecvDataLocal(strFile, 0, 0));
+        const Json::Value order = reader.TakeRoot();
+        const std::string strText = CjsonCtrl::StyledText(order);
+        newLines();
+
+        CPrintData fromText;
+        const int nTextResult = fromText.SetJsonData(strText);
+        const std::string strTextLog = newLines();
+        CPrintData fromValue;
+        const int nValueResult = fromValue.SetJsonData(order);
+        const std::string strValueLog = newLines();
+
+        EXPECT_EQ(nValueResult, nTextResult);
+        EXPECT_EQ(fromValue.IsSetJsonData(), fromText.IsSetJsonData());
+        EXPECT_EQ(strValueLog, strTextLog);
+        EXPECT_NE(strValueLog.find("RECV_DATA"), std::string::npos) << strValueLog;
+        auto expectSame = [&](const auto& fields) {
+            for (const SField& field : fields) {
+                EXPECT_EQ((fromValue.*field.pfnGet)(), (fromText.*field.pfnGet)()) << field.pszName;
+            }
+        };
+        expectSame(kOrderFields);
+        expectSame(kAmountFields);
+        expectSame(kStoreFields);
+        EXPECT_EQ(fromValue.GetMenuValues(), fromText.GetMenuValues());
+        EXPECT_EQ(fromValue.GetMenus(), fromText.GetMenus());
+        EXPECT_EQ(fromValue.GetDiscounts(), fromText.GetDiscounts());
     }
 }
 
