@@ -9,6 +9,7 @@
 //   byte 1: two bits each for the customer memo, rider memo, menu name and
 //           origin notice sizes (3 is a value outside the known sizes)
 #include "foundation/ini_file.h"
+#include "foundation/json_ctrl.h"
 #include "fuzz/support/fuzz_folder.h"
 #include "fuzz/support/fuzz_printer.h"
 #include "fuzz/support/receipt_check.h"
@@ -64,8 +65,9 @@ SSettings& Settings()
     return *pSettings;
 }
 
-void PrintOne(CPrintBase& document, const char* pszName, CPrintData& data, CPrinterSetting& setting,
-              int nFlags, int nBottomLineFeed, int nPaperWidth)
+// The document's bytes ("" when it refused the order), checked.
+std::string PrintOne(CPrintBase& document, const char* pszName, CPrintData& data,
+                     CPrinterSetting& setting, int nFlags, int nBottomLineFeed, int nPaperWidth)
 {
     CMemoryPrinter printer;
     const int nSet = document.SetPrintData(&printer, &data, &setting, nFlags, nBottomLineFeed);
@@ -74,7 +76,7 @@ void PrintOne(CPrintBase& document, const char* pszName, CPrintData& data, CPrin
             Fail(std::string(pszName) + ": SetPrintData refused a parsed order with " +
                  std::to_string(nSet));
         }
-        return;
+        return {};
     }
     SDocumentRun run;
     run.pszDocument = pszName;
@@ -83,6 +85,26 @@ void PrintOne(CPrintBase& document, const char* pszName, CPrintData& data, CPrin
     run.strBytes = printer.Bytes();
     CheckDocumentRun(run);
     printer.Printer_Send_End();
+    return run.strBytes;
+}
+
+// The three documents of one order, one after the other.
+std::string PrintAll(CPrintData& data, CPrinterSetting& setting, int nFlags, int nBottomLineFeed,
+                     int nPaperWidth, int nUseNewAddr)
+{
+    CPrintOrderSheet sheet;
+    std::string strBytes =
+        PrintOne(sheet, "order sheet", data, setting, nFlags, nBottomLineFeed, nPaperWidth);
+    CPrintPayment receipt;
+    strBytes +=
+        PrintOne(receipt, "customer receipt", data, setting, nFlags, nBottomLineFeed, nPaperWidth);
+    CPrintPaymentDelivery delivery;
+    if (delivery.GetUseNewAddr() != nUseNewAddr) {
+        Fail("the delivery receipt did not read USE_NEWADDR");
+    }
+    strBytes +=
+        PrintOne(delivery, "delivery receipt", data, setting, nFlags, nBottomLineFeed, nPaperWidth);
+    return strBytes;
 }
 
 } // namespace
@@ -118,17 +140,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 
     const std::string strText(reinterpret_cast<const char*>(pData) + 2, nSize - 2);
     CPrintData data;
-    data.SetJsonData(strText);
+    const int nTextResult = data.SetJsonData(strText);
 
     const int nPaperWidth = b48 ? 48 : 42;
-    CPrintOrderSheet sheet;
-    PrintOne(sheet, "order sheet", data, setting, nPrintFlag, nBottomLineFeed, nPaperWidth);
-    CPrintPayment receipt;
-    PrintOne(receipt, "customer receipt", data, setting, nPrintFlag, nBottomLineFeed, nPaperWidth);
-    CPrintPaymentDelivery delivery;
-    if (delivery.GetUseNewAddr() != nUseNewAddr) {
-        Fail("the delivery receipt did not read USE_NEWADDR");
+    const std::string strBytes =
+        PrintAll(data, setting, nPrintFlag, nBottomLineFeed, nPaperWidth, nUseNewAddr);
+
+    // The print worker hands each printer the order parsed once: read from
+    // the parsed value, the order prints the same bytes.
+    CjsonCtrl json;
+    if (json.SetRecvDataLocal(strText, 0, 0)) {
+        CPrintData fromValue;
+        if (fromValue.SetJsonData(json.Root()) != nTextResult) {
+            Fail("the parsed order's result differs from its text's");
+        }
+        if (PrintAll(fromValue, setting, nPrintFlag, nBottomLineFeed, nPaperWidth, nUseNewAddr) !=
+            strBytes) {
+            Fail("the parsed order printed other bytes than its text");
+        }
     }
-    PrintOne(delivery, "delivery receipt", data, setting, nPrintFlag, nBottomLineFeed, nPaperWidth);
     return 0;
 }
