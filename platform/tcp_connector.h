@@ -80,6 +80,9 @@ public:
 
 private:
     int m_hSocket = -1;
+    // The socket's file status flags as last read or set (-1: not known
+    // yet), so that switching to non-blocking and back costs one call each.
+    int m_nFileFlags = -1;
     unsigned char m_Address[16] = {}; // sockaddr_in
     bool m_bResolved = false;
 };

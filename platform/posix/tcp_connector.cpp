@@ -72,12 +72,18 @@ const char* CTcpConnector::ResolveErrorText(int nCode)
 
 int CTcpConnector::SetNonBlocking(bool bNonBlocking)
 {
-    int nFlags = fcntl(m_hSocket, F_GETFL);
-    if (nFlags < 0) {
+    if (m_nFileFlags < 0) {
+        m_nFileFlags = fcntl(m_hSocket, F_GETFL);
+        if (m_nFileFlags < 0) {
+            return errno;
+        }
+    }
+    const int nFlags = bNonBlocking ? (m_nFileFlags | O_NONBLOCK) : (m_nFileFlags & ~O_NONBLOCK);
+    if (fcntl(m_hSocket, F_SETFL, nFlags) != 0) {
         return errno;
     }
-    nFlags = bNonBlocking ? (nFlags | O_NONBLOCK) : (nFlags & ~O_NONBLOCK);
-    return fcntl(m_hSocket, F_SETFL, nFlags) == 0 ? 0 : errno;
+    m_nFileFlags = nFlags;
+    return 0;
 }
 
 int CTcpConnector::StartConnect()
@@ -288,6 +294,7 @@ void CTcpConnector::Close()
         ::close(m_hSocket);
         m_hSocket = -1;
     }
+    m_nFileFlags = -1;
     m_bResolved = false;
 }
 
