@@ -2,6 +2,7 @@
 #include "pipeline/file_sync_worker.h"
 
 #include "foundation/simple_log.h"
+#include "platform/thread_priority.h"
 #include "platform/thread_start_hook.h"
 
 #include <condition_variable>
@@ -77,6 +78,9 @@ void CFileSyncWorker::RequestSync()
         try {
             state.thread = std::thread([pState = m_pState] {
                 platform::RunThreadStartHook();
+                // A sync is disk work nobody waits for: the printing
+                // threads go first when the two cores are busy.
+                platform::LowerCurrentThreadPriority();
                 pState->Run();
             });
             state.bThread = true;

@@ -8,7 +8,10 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +111,26 @@ TEST(FileSyncWorkerTest, StopWithoutRequestsStartsNoSync)
     worker.Stop();
     worker.Stop();
     EXPECT_EQ(0, gate.nEntered);
+}
+
+// The syncs run at background priority on their own thread; the thread
+// that asks for them keeps its own.
+TEST(FileSyncWorkerTest, SyncsRunAtBackgroundPriority)
+{
+    auto niceOfThisThread = [] {
+        errno = 0;
+        return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+    };
+    const int nCallerNice = niceOfThisThread();
+    int nSyncNice = 0;
+    CFileSyncWorker worker([&] {
+        nSyncNice = niceOfThisThread();
+        return true;
+    });
+    worker.RequestSync();
+    ASSERT_TRUE(worker.Drain(5000));
+    EXPECT_GE(nSyncNice, 10);
+    EXPECT_EQ(niceOfThisThread(), nCallerNice);
 }
 
 } // namespace
