@@ -14,6 +14,7 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/tcp_listener.h"
 #include "tests/support/test_data.h"
+#include "tests/support/text_lines.h"
 #include "tests/support/vprinter_process.h"
 
 #include <atomic>
@@ -410,12 +411,7 @@ TEST_F(PrintCtrlProcessTest, SheetAndReceiptPrintersShareTheDocuments)
     // The event is parsed once; each printer reads each order's print data
     // once, and nothing else does (the first order's number for the
     // messages is read from the parsed order).
-    int nOrderReads = 0;
-    for (size_t nPos = strLog.find("RECV_DATA : ["); nPos != std::string::npos;
-         nPos = strLog.find("RECV_DATA : [", nPos + 1)) {
-        ++nOrderReads;
-    }
-    EXPECT_EQ(4, nOrderReads);
+    EXPECT_EQ(4u, testsupport::Count(strLog, "RECV_DATA : ["));
     EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(0, m_pPrint->LastJobUnprintedCount());
 }
